@@ -1,0 +1,25 @@
+// Reading the installation directory out of the descriptor's bytes.
+#pragma once
+
+#include "Launcher.h"
+
+#include <cstddef>
+
+enum class DescriptorStatus {
+    Found,       // text holds the value
+    NoKey,       // the key does not occur in the data
+    NoSeparator, // the key occurs but no "=" follows it anywhere
+    TooLong,     // the value does not fit the buffer; refused, never truncated
+};
+
+struct DescriptorValue {
+    DescriptorStatus status;
+    char text[PathBufferSize]; // NUL-terminated value when status is Found, else empty
+};
+
+// Translates the file's raw bytes as a text-mode read would (a CR is dropped
+// and the byte after it taken as it is; Ctrl-Z ends the data), then finds the
+// first occurrence of the key and takes the text after the next "=" up to a
+// line feed, a NUL or the end. The translation is done in place over `bytes`,
+// which need not be NUL-terminated; `bytes` may be null when `size` is 0.
+DescriptorValue ParseDescriptor(char* bytes, std::size_t size);

@@ -1,0 +1,40 @@
+// Settings and routines of the launcher.
+#pragma once
+
+#include <cstddef>
+
+// Every path, command line and value lives in a buffer of this many bytes.
+inline constexpr std::size_t PathBufferSize = 260;
+
+inline constexpr char DescriptorFileName[] = "marlock.ini";
+inline constexpr char GameExeName[] = "Quor.exe";
+inline constexpr char ProfileSection[] = "Quorvale";
+inline constexpr char ProfileKey[] = "Path";
+inline constexpr char NotInstalledMarker[] = "*";
+inline constexpr char InstallerName[] = "install.exe";
+inline constexpr char DescriptorKey[] = "DestinationPath";
+
+// Full path of the descriptor file, written by ReadInstallPath and used by
+// RunInstaller to delete the file once its value is recorded.
+extern char DescriptorPath[PathBufferSize];
+
+// The launch sequence; returns the exit status. The arguments are the ones
+// Windows gives a GUI program, and all of them are ignored.
+int LaunchMain(void* instance, void* previousInstance, char* commandLine, int showState);
+
+// Starts the game from the installation directory, without waiting for it.
+void StartGame(const char* installPath);
+
+// Shows a modal "Error" box with the message and returns once it is dismissed.
+void ReportError(const char* message);
+
+// Runs the installer and records the directory it leaves in the descriptor.
+// Returns 1 when recorded, 0 after reporting a failure; ends the process with
+// status 0 when the descriptor cannot be read or holds no usable value.
+int RunInstaller();
+
+// Reads the installation directory from the descriptor file. Returns a
+// NUL-terminated text of at most PathBufferSize - 1 bytes that lasts until the
+// process ends; ends the process with status 0 instead of returning when there
+// is none.
+char* ReadInstallPath();

@@ -1,0 +1,328 @@
+// The launch sequence on the fake platform: what the player sees, what WIN.INI
+// and the descriptor look like afterwards, and how the process ends.
+#include "FakePlatform.h"
+#include "Launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The fake's Windows directory is on C:, and the launcher opens this name with
+// the C library, so the "file in C:\" lives in the test's working directory.
+const char DescriptorFile[] = "C:\\marlock.ini";
+const std::string GameDir = "C:\\Games\\Quorvale";
+const std::string GameExe = GameDir + "\\Quor.exe";
+
+struct Outcome {
+    unsigned status;
+    bool endedEarly; // through the process exit rather than LaunchMain's return
+};
+
+class Launch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::Reset();
+        original = fs::current_path();
+        scratch = fs::temp_directory_path() / ("launcher-test-" + std::to_string(getpid()));
+        fs::remove_all(scratch);
+        fs::create_directories(scratch);
+        fs::current_path(scratch);
+        AddGame(GameDir);
+    }
+
+    void TearDown() override
+    {
+        fs::current_path(original);
+        fs::remove_all(scratch);
+    }
+
+    static void AddGame(const std::string& dir)
+    {
+        auto& state = fake::State();
+        state.directories.insert(dir);
+        state.directories.insert(std::string{static_cast<char>(std::tolower(dir[0])), ':', '.'});
+        state.programs.insert(dir + "\\Quor.exe");
+    }
+
+    static void SetEntry(const std::string& value) { fake::State().profile[ProfileSection][ProfileKey] = value; }
+
+    static std::optional<std::string> Entry()
+    {
+        const auto& profile = fake::State().profile;
+        const auto section = profile.find(ProfileSection);
+        if (section == profile.end() || !section->second.count(ProfileKey))
+            return std::nullopt;
+        return section->second.at(ProfileKey);
+    }
+
+    static void WriteDescriptor(const std::string& bytes)
+    {
+        std::ofstream(DescriptorFile, std::ios::binary) << bytes;
+    }
+
+    static bool DescriptorExists() { return fs::exists(DescriptorFile); }
+
+    // An installer that leaves this descriptor behind when it ends.
+    static void InstallerWrites(const std::string& bytes)
+    {
+        fake::State().installer = [bytes] { WriteDescriptor(bytes); };
+    }
+
+    static Outcome Run()
+    {
+        char commandLine[] = "ignored arguments";
+        try {
+            return {static_cast<unsigned>(LaunchMain(nullptr, nullptr, commandLine, 1)), false};
+        } catch (const fake::ProcessExit& exit) {
+            return {exit.status, true};
+        }
+    }
+
+    static std::vector<std::string> BoxTexts()
+    {
+        std::vector<std::string> texts;
+        for (const auto& box : fake::State().messageBoxes) {
+            EXPECT_EQ(nullptr, box.owner);
+            EXPECT_EQ("Error", box.caption);
+            EXPECT_EQ(16u, box.style) << "an OK button and the error icon";
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
+
+    static std::vector<std::string> GameStarts()
+    {
+        std::vector<std::string> lines;
+        for (const auto& start : fake::State().gameStarts) {
+            EXPECT_EQ(10u, start.showState);
+            lines.push_back(start.commandLine);
+        }
+        return lines;
+    }
+
+    fs::path original;
+    fs::path scratch;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(Launch, LaterRunStartsTheGameFromItsDirectory)
+{
+    SetEntry(GameDir);
+
+    const Outcome outcome = Run();
+
+    EXPECT_EQ(1u, outcome.status);
+    EXPECT_FALSE(outcome.endedEarly);
+    EXPECT_TRUE(fake::State().processStarts.empty()) << "installer must not run";
+    EXPECT_EQ((Texts{GameDir, "c:.", GameDir}), fake::State().currentDirectoryCalls);
+    EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
+    EXPECT_EQ(Texts{}, BoxTexts());
+    EXPECT_EQ(GameDir, Entry());
+}
+
+TEST_F(Launch, FirstRunInstallsRecordsAndStartsTheGame)
+{
+    InstallerWrites("[Setup]\r\nDestinationPath=" + GameDir + "\r\n");
+
+    const Outcome outcome = Run();
+
+    EXPECT_EQ(1u, outcome.status);
+    EXPECT_FALSE(outcome.endedEarly);
+    const auto& state = fake::State();
+    ASSERT_EQ(1u, state.processStarts.size());
+    const fake::CreateProcessCall& start = state.processStarts[0];
+    EXPECT_EQ("install.exe", start.applicationName);
+    EXPECT_FALSE(start.hasCommandLine);
+    EXPECT_TRUE(start.inheritHandles);
+    EXPECT_EQ(16u, start.creationFlags) << "CREATE_NEW_CONSOLE";
+    EXPECT_FALSE(start.hasEnvironment || start.hasCurrentDirectory || start.hasSecurityAttributes);
+    EXPECT_EQ(sizeof(platform::STARTUPINFOA), start.startupInfoSize);
+    EXPECT_TRUE(start.startupInfoZeroAfterSize);
+    EXPECT_EQ(std::vector<platform::DWORD>{platform::Infinite}, state.waitTimeouts);
+
+    EXPECT_EQ(GameDir, Entry());
+    EXPECT_FALSE(DescriptorExists());
+    EXPECT_EQ(Texts{DescriptorFile}, state.deletedFiles);
+    EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
+    EXPECT_EQ(Texts{}, BoxTexts());
+    // Recorded first, deleted second, then the entry is read back for the game.
+    const Texts expectedOrder{"GetProfileStringA", "CreateProcessA", "WaitForSingleObject",
+                              "GetWindowsDirectoryA", "WriteProfileStringA", "DeleteFileA",
+                              "GetProfileStringA", "SetCurrentDirectoryA", "SetCurrentDirectoryA",
+                              "SetCurrentDirectoryA", "WinExec"};
+    EXPECT_EQ(expectedOrder, state.calls);
+}
+
+TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
+{
+    struct Case {
+        std::string entry;
+        bool installs;
+    };
+    for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false},
+                          Case{" *", false}}) {
+        SCOPED_TRACE("entry \"" + c.entry + "\"");
+        fake::Reset();
+        SetEntry(c.entry);
+        fake::State().directories.insert(c.entry);
+        InstallerWrites("DestinationPath=" + GameDir);
+        AddGame(GameDir);
+
+        const Outcome outcome = Run();
+
+        EXPECT_EQ(1u, outcome.status);
+        EXPECT_EQ(c.installs, !fake::State().processStarts.empty());
+        ASSERT_FALSE(fake::State().currentDirectoryCalls.empty());
+        EXPECT_EQ(c.installs ? GameDir : c.entry, fake::State().currentDirectoryCalls[0]);
+        fs::remove(DescriptorFile);
+    }
+}
+
+TEST_F(Launch, GameCommandLineAndDrive)
+{
+    struct Case {
+        std::string dir;
+        std::string drive;
+        std::string commandLine;
+    };
+    const std::string longest(259 - 11, 'd'); // two quotes, a backslash and Quor.exe fill the rest
+    for (const Case& c : {
+             Case{"D:\\Quorvale", "d:.", "\"D:\\Quorvale\\Quor.exe\""},
+             Case{"e:\\Quorvale", "e:.", "\"e:\\Quorvale\\Quor.exe\""},
+             Case{"C:\\Games\\", "c:.", "\"C:\\Games\\\\Quor.exe\""},
+             Case{"C:\\Program Files\\Q R", "c:.", "\"C:\\Program Files\\Q R\\Quor.exe\""},
+             Case{"\\\\server\\games", "|:.", "\"\\\\server\\games\\Quor.exe\""},
+             Case{"", " :.", "\"\\Quor.exe\""},
+             Case{"\xe9t\xe9", "\t:.", "\"\xe9t\xe9\\Quor.exe\""},
+             Case{longest, "d:.", "\"" + longest + "\\Quor.exe\""},
+         }) {
+        SCOPED_TRACE("directory \"" + c.dir + "\"");
+        fake::Reset();
+        SetEntry(c.dir);
+        fake::State().directories.insert(c.dir);
+
+        EXPECT_EQ(1u, Run().status);
+
+        EXPECT_EQ((Texts{c.dir, c.drive, c.dir}), fake::State().currentDirectoryCalls);
+        EXPECT_EQ(Texts{c.commandLine}, GameStarts());
+    }
+}
+
+TEST_F(Launch, DescriptorLeftFromAnEarlierRunIsRecorded)
+{
+    WriteDescriptor("DestinationPath=" + GameDir + "\n");
+    fake::State().installer = [] {}; // cancelled: writes nothing
+
+    EXPECT_EQ(1u, Run().status);
+    EXPECT_EQ(GameDir, Entry());
+    EXPECT_FALSE(DescriptorExists());
+}
+
+TEST_F(Launch, FailedWaitGoesOnToTheDescriptor)
+{
+    InstallerWrites("DestinationPath=" + GameDir + "\n");
+    fake::State().waitResult = 0xFFFFFFFF; // WAIT_FAILED
+
+    EXPECT_EQ(1u, Run().status);
+    EXPECT_EQ(1u, fake::State().waitTimeouts.size());
+    EXPECT_EQ(GameDir, Entry());
+}
+
+TEST_F(Launch, LargeDescriptorIsReadWhole)
+{
+    std::string bytes(64 << 20, 'x');
+    bytes += "\r\nDestinationPath=" + GameDir + "\r\n";
+    InstallerWrites(bytes);
+
+    EXPECT_EQ(1u, Run().status);
+    EXPECT_EQ(GameDir, Entry());
+    EXPECT_FALSE(DescriptorExists());
+}
+
+// Every failure: its message, how the process ends, and what it leaves behind.
+TEST_F(Launch, Failures)
+{
+    struct Case {
+        const char* situation;
+        std::function<void()> arrange;
+        Texts boxes;
+        Outcome outcome;
+        std::optional<std::string> entry; // afterwards
+        bool descriptorLeft;
+        bool gameStartTried;
+    };
+    const std::string tooLongDir(249, 'd');
+    const std::string noEntry = "(none)";
+    const Case cases[] = {
+        {"installer cannot be started", [] { fake::State().installer = nullptr; },
+         {"Cannot find install prog!"}, {0, true}, std::nullopt, false, false},
+        {"installer left no descriptor", [] { fake::State().installer = [] {}; },
+         {}, {0, true}, std::nullopt, false, false},
+        {"installer failed but wrote the descriptor", [] { InstallerWrites("DestinationPath=" + GameDir); },
+         {}, {1, false}, GameDir, false, true},
+        {"descriptor without the key", [] { InstallerWrites("[Setup]\r\nPath=C:\\Q\r\n"); },
+         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
+        {"empty descriptor", [] { InstallerWrites(""); },
+         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
+        {"key without an equals sign", [] { InstallerWrites("DestinationPath C:\\Q\r\n"); },
+         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
+        {"value of 260 bytes", [] { InstallerWrites("DestinationPath=" + std::string(260, 'v')); },
+         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
+        {"descriptor is a directory", [] { fake::State().installer = [] { fs::create_directory(DescriptorFile); }; },
+         {}, {0, true}, std::nullopt, true, false},
+        {"Windows directory unknown", [] {
+             InstallerWrites("DestinationPath=" + GameDir);
+             fake::State().windowsDirectoryFails = true;
+         },
+         {}, {0, true}, std::nullopt, true, false},
+        {"WIN.INI not writable", [] {
+             InstallerWrites("DestinationPath=" + GameDir);
+             fake::State().profileWritable = false;
+         },
+         {"Could not write to WIN.INI!"}, {0, true}, std::nullopt, true, false},
+        {"directory cannot be made current", [] { SetEntry("C:\\Missing"); },
+         {"Cannot set the current directory"}, {1, false}, "C:\\Missing", false, false},
+        {"empty value recorded, then no such directory", [] { InstallerWrites("DestinationPath=\r\n"); },
+         {"Cannot set the current directory"}, {1, false}, "", false, false},
+        {"no game in the directory", [] {
+             SetEntry("C:\\Empty");
+             fake::State().directories.insert("C:\\Empty");
+         },
+         {"Cannot find game EXE!"}, {1, false}, "C:\\Empty", false, true},
+        {"command line too long for its buffer", [&] {
+             SetEntry(tooLongDir);
+             AddGame(tooLongDir);
+         },
+         {"Cannot find game EXE!"}, {1, false}, tooLongDir, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        fake::Reset();
+        fs::remove_all(DescriptorFile);
+        AddGame(GameDir);
+        c.arrange();
+
+        const Outcome outcome = Run();
+
+        EXPECT_EQ(c.boxes, BoxTexts());
+        EXPECT_EQ(c.outcome.status, outcome.status);
+        EXPECT_EQ(c.outcome.endedEarly, outcome.endedEarly);
+        EXPECT_EQ(c.entry.value_or(noEntry), Entry().value_or(noEntry));
+        EXPECT_EQ(c.descriptorLeft, DescriptorExists());
+        EXPECT_EQ(c.gameStartTried, !fake::State().gameStarts.empty());
+    }
+}
+
+} // namespace

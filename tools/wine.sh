@@ -1,0 +1,168 @@
+# shellcheck shell=bash
+# Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
+# installer and the game (tests/wine) and a watcher that reads and answers its
+# message boxes. Sourced by tests/wine/smoke.sh and tools/demo.sh.
+#
+#   wine_prefix_start LAUNCHER_EXE HELPER_DIR
+#       Makes a new prefix and sets WINEPREFIX, WINE_C (its drive C:) and
+#       WINE_HELPER_DIR (where install.exe, Quor.exe and boxwatch.exe are).
+#   wine_prefix_end
+#       Ends the prefix's programs and removes it (kept when WINE_KEEP=1).
+#   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:
+#   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
+#   wine_write_win_ini LINE...       replaces WIN.INI with these lines
+#   wine_ini_section NAME            prints a section of WIN.INI, header included
+#   wine_run_launcher 'C:\Dir' [VAR=VALUE...]
+#       Copies the launcher into the directory and runs it there, with the
+#       variables in its environment (it passes them on to the installer and the
+#       game). Sets WINE_STATUS to its exit status, 124 when it did not end in
+#       time. Returns once every program it started has ended.
+#   wine_log_values WHO WHAT         values the helpers recorded in that run,
+#                                    one a line ("game cwd", "installer cwd", ...)
+#   wine_run_order                   which helpers recorded anything in that run,
+#                                    in order, e.g. "installer,game"
+#   wine_boxes                       the message boxes of that run, one a line:
+#                                    "box caption=...<TAB>text=...<TAB>buttons=..."
+#
+# Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
+# each process, so WIN.INI is changed only between runs, never during one.
+
+WINE_RUN_SECONDS=30 # a launcher run that takes longer is stuck
+
+wine_find_tools() {
+    # Debian's 64-bit loader is not on PATH; /usr/bin/wine wants the 32-bit one.
+    WINE=
+    for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
+        if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE=$candidate; break; fi
+    done
+    WINE_SERVER=
+    for candidate in /usr/lib/wine/wineserver "$(command -v wineserver || true)"; do
+        if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE_SERVER=$candidate; break; fi
+    done
+    if [ -z "$WINE" ] || [ -z "$WINE_SERVER" ]; then
+        echo "wine.sh: 64-bit Wine not found (Debian package wine64)" >&2
+        return 1
+    fi
+}
+
+wine_prefix_start() {
+    WINE_LAUNCHER_EXE=$1
+    WINE_HELPER_DIR=$2
+    local file
+    for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR"/{install,Quor,boxwatch}.exe; do
+        if [ ! -f "$file" ]; then
+            echo "wine.sh: $file is missing; build the win64 preset first" >&2
+            return 1
+        fi
+    done
+    wine_find_tools || return 1
+
+    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX") || return 1
+    export WINEPREFIX=$WINE_SCRATCH/prefix
+    export WINEDEBUG=-all
+    # No prompts to fetch Mono or Gecko, which nothing here needs.
+    export WINEDLLOVERRIDES='mscoree,mshtml='
+    # Headless: windows go to Wine's null driver, so no X server is needed,
+    # yet a message box is still a real dialog the watcher can find.
+    unset DISPLAY WAYLAND_DISPLAY
+    WINE_C=$WINEPREFIX/drive_c
+    WINE_LOGS=$WINE_C/logs
+
+    local log=$WINE_SCRATCH/setup.log
+    if ! timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
+        ! timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 ||
+        ! timeout 60 "$WINE_SERVER" -w; then
+        echo "wine.sh: could not make a Wine prefix in $WINEPREFIX:" >&2
+        cat "$log" >&2
+        return 1
+    fi
+    mkdir -p "$WINE_LOGS"
+}
+
+wine_prefix_end() {
+    [ -n "${WINE_SCRATCH:-}" ] || return 0
+    timeout 10 "$WINE_SERVER" -k 2>/dev/null
+    if [ "${WINE_KEEP:-0}" = 1 ]; then
+        echo "wine.sh: prefix kept in $WINEPREFIX" >&2
+    else
+        case $WINE_SCRATCH in
+            */quorvale-wine.*) rm -rf "$WINE_SCRATCH" ;;
+        esac
+    fi
+    WINE_SCRATCH=
+}
+
+wine_c_path() {
+    local path=$1
+    case $path in
+        [Cc]:\\*) path=${path:3} ;;
+        *) echo "wine.sh: not a path on C: $1" >&2; return 1 ;;
+    esac
+    printf '%s/%s\n' "$WINE_C" "${path//\\//}"
+}
+
+wine_put() {
+    local dir
+    dir=$(wine_c_path "$1") || return 1
+    shift
+    mkdir -p "$dir" && { [ $# -eq 0 ] || cp "$@" "$dir/"; }
+}
+
+wine_write_win_ini() {
+    # Windows line ends, as Windows itself writes the file.
+    printf '%s\r\n' "$@" >"$WINE_C/windows/win.ini"
+}
+
+wine_ini_section() {
+    # Section names are not case-sensitive in WIN.INI.
+    tr -d '\r' <"$WINE_C/windows/win.ini" | awk -v name="$1" '
+        /^\[/ { inside = tolower($0) == "[" tolower(name) "]" }
+        inside'
+}
+
+wine_run_launcher() {
+    local dir
+    dir=$(wine_c_path "$1") || return 1
+    shift
+    mkdir -p "$dir" && cp "$WINE_LAUNCHER_EXE" "$dir/Launcher.exe" || return 1
+    rm -f "$WINE_LOGS"/*
+
+    # Without the watcher a message box would wait for a click that never comes.
+    timeout $((WINE_RUN_SECONDS + 10)) "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" \
+        'C:\logs\boxes.log' 'C:\logs\stop' $((WINE_RUN_SECONDS + 5)) </dev/null &
+    local watcher=$!
+
+    # Started from inside the prefix's C:, so its current directory is $1.
+    (cd "$dir" && env TEST_LOG='C:\logs\run.log' "$@" \
+        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null)
+    WINE_STATUS=$?
+
+    : >"$WINE_LOGS/stop"
+    wait "$watcher" || echo "wine.sh: the box watcher ended with status $?" >&2
+    # The game is not waited for by the launcher; wait for it, and for Wine to
+    # write back what it holds, before anything is read.
+    if ! timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w; then
+        echo "wine.sh: programs still running after $WINE_RUN_SECONDS s; ending them" >&2
+        timeout 10 "$WINE_SERVER" -k
+    fi
+    return 0
+}
+
+wine_log_values() {
+    [ -f "$WINE_LOGS/run.log" ] || return 0
+    local prefix="$1 $2="
+    while IFS= read -r line; do
+        [ "${line#"$prefix"}" != "$line" ] && printf '%s\n' "${line#"$prefix"}"
+    done <"$WINE_LOGS/run.log"
+    return 0
+}
+
+wine_run_order() {
+    [ -f "$WINE_LOGS/run.log" ] || return 0
+    cut -d' ' -f1 "$WINE_LOGS/run.log" | uniq | paste -sd, -
+}
+
+wine_boxes() {
+    [ -f "$WINE_LOGS/boxes.log" ] && cat "$WINE_LOGS/boxes.log"
+    return 0
+}

@@ -3,7 +3,8 @@
 //
 //   TEST_LOG                 file to which each step is appended
 //   TEST_INSTALL_DELAY_MS    wait this long first, as a real installer would
-//   TEST_INSTALL_COPY        file to copy into TEST_DESCRIPTOR_DIR (made if absent)
+//   TEST_INSTALL_COPY        file to copy into TEST_DESCRIPTOR_DIR (made if absent,
+//                            with its parents)
 //   TEST_DESCRIPTOR_DIR      write the descriptor "[Setup]\r\nDestinationPath=<dir>\r\n"
 //   TEST_DESCRIPTOR_SOURCE   write the descriptor as a byte-for-byte copy of this
 //                            file instead, for contents the line above cannot give
@@ -42,6 +43,22 @@ bool WriteDescriptor(const char* path, const char* destination)
     return std::fclose(file) == 0;
 }
 
+// Makes the directory and any of its parents that are missing. Failures show
+// when something is put into it.
+void MakeDirectories(const char* directory)
+{
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s", directory);
+    for (char* c = path; *c != '\0'; ++c) {
+        if (*c == '\\' && c > path && c[-1] != ':') {
+            *c = '\0';
+            CreateDirectoryA(path, nullptr);
+            *c = '\\';
+        }
+    }
+    CreateDirectoryA(path, nullptr);
+}
+
 // Copies `source` into `directory` under its own file name; returns the copy's
 // path in `copy`.
 bool CopyIntoDirectory(const char* source, const char* directory, char (&copy)[MAX_PATH])
@@ -50,7 +67,7 @@ bool CopyIntoDirectory(const char* source, const char* directory, char (&copy)[M
     name = name != nullptr ? name + 1 : source;
     if (std::snprintf(copy, sizeof copy, "%s\\%s", directory, name) >= static_cast<int>(sizeof copy))
         return false;
-    CreateDirectoryA(directory, nullptr); // may exist already; CopyFileA tells
+    MakeDirectories(directory);
     return CopyFileA(source, copy, FALSE) != 0;
 }
 

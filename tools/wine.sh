@@ -24,6 +24,8 @@
 #   wine_boxes                       the message boxes of that run, one a line:
 #                                    "box caption=...<TAB>text=...<TAB>buttons=..."
 #
+# Callers may run under "set -e": a failing step is reported, not fatal.
+#
 # Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
 # each process, so WIN.INI is changed only between runs, never during one.
 
@@ -81,7 +83,7 @@ wine_prefix_start() {
 
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
-    timeout 10 "$WINE_SERVER" -k 2>/dev/null
+    timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
     if [ "${WINE_KEEP:-0}" = 1 ]; then
         echo "wine.sh: prefix kept in $WINEPREFIX" >&2
     else
@@ -133,9 +135,9 @@ wine_run_launcher() {
     local watcher=$!
 
     # Started from inside the prefix's C:, so its current directory is $1.
+    WINE_STATUS=0
     (cd "$dir" && env TEST_LOG='C:\logs\run.log' "$@" \
-        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null)
-    WINE_STATUS=$?
+        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null) || WINE_STATUS=$?
 
     : >"$WINE_LOGS/stop"
     wait "$watcher" || echo "wine.sh: the box watcher ended with status $?" >&2
@@ -143,7 +145,7 @@ wine_run_launcher() {
     # write back what it holds, before anything is read.
     if ! timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w; then
         echo "wine.sh: programs still running after $WINE_RUN_SECONDS s; ending them" >&2
-        timeout 10 "$WINE_SERVER" -k
+        timeout 10 "$WINE_SERVER" -k || true
     fi
     return 0
 }

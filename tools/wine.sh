@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # WINE_STATUS, WINE_C and the like are for the callers
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
 # message boxes. Sourced by tests/wine/smoke.sh and tools/demo.sh.

@@ -8,6 +8,7 @@
 # Exits non-zero when any check fails.
 set -u
 
+# shellcheck source=../../tools/wine.sh
 source "$(dirname "$0")/../../tools/wine.sh"
 
 if [ $# -ne 2 ]; then

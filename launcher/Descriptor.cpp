@@ -17,23 +17,38 @@ constexpr unsigned char EndOfText = 26; // Ctrl-Z
 
 constexpr std::size_t KeyLength = sizeof DescriptorKey - 1;
 
-// Drops what a text-mode read would drop; returns the length of the data left.
-std::size_t TranslateText(char* bytes, std::size_t size)
-{
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c == CarriageReturn) {
-            if (++i == size)
-                break;
-            c = static_cast<unsigned char>(bytes[i]);
-        }
-        if (c == EndOfText)
-            break;
-        bytes[length++] = static_cast<char>(c);
+// Reads the raw bytes as a text-mode read would: a CR is dropped and the byte
+// after it taken as it is; Ctrl-Z, alone or after a CR, ends the data. A copy
+// of a reader reads on from the same place, which the key search relies on.
+class TextReader {
+public:
+    TextReader(const char* bytes, std::size_t size)
+        : next_(reinterpret_cast<const unsigned char*>(bytes)), end_(next_ + size)
+    {
     }
-    return length;
-}
+
+    // The next byte of data, or -1 at the end of the data.
+    int Read()
+    {
+        if (next_ == end_)
+            return -1;
+        unsigned char c = *next_++;
+        if (c == CarriageReturn) {
+            if (next_ == end_)
+                return -1;
+            c = *next_++;
+        }
+        if (c == EndOfText) {
+            next_ = end_;
+            return -1;
+        }
+        return c;
+    }
+
+private:
+    const unsigned char* next_;
+    const unsigned char* end_;
+};
 
 // The whole file in a new buffer (null when it is empty); false when the file
 // cannot be opened or read, which the launcher treats alike.
@@ -66,32 +81,41 @@ bool ReadWholeFile(const char* path, char*& data, std::size_t& size)
 
 } // namespace
 
-DescriptorValue ParseDescriptor(char* bytes, std::size_t size)
+DescriptorValue ParseDescriptor(const char* bytes, std::size_t size)
 {
     DescriptorValue result = {DescriptorStatus::NoKey, {}};
-    const std::size_t length = TranslateText(bytes, size);
 
-    std::size_t key = 0;
-    while (key + KeyLength <= length && std::memcmp(bytes + key, DescriptorKey, KeyLength) != 0)
-        ++key;
-    if (key + KeyLength > length)
-        return result;
+    // The first place in the data where the whole key stands.
+    TextReader occurrence(bytes, size);
+    for (;;) {
+        TextReader probe = occurrence;
+        std::size_t matched = 0;
+        while (matched < KeyLength && probe.Read() == static_cast<unsigned char>(DescriptorKey[matched]))
+            ++matched;
+        if (matched == KeyLength)
+            break;
+        if (occurrence.Read() < 0)
+            return result;
+    }
 
     // The "=" may stand on a later line than the key.
-    const void* separator = std::memchr(bytes + key, '=', length - key);
-    if (separator == nullptr) {
+    TextReader value = occurrence;
+    int c;
+    do {
+        c = value.Read();
+    } while (c >= 0 && c != '=');
+    if (c < 0) {
         result.status = DescriptorStatus::NoSeparator;
         return result;
     }
-    const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(separator) - bytes) + 1;
-    std::size_t end = start;
-    while (end < length && bytes[end] != '\n' && bytes[end] != '\0')
-        ++end;
-    if (end - start >= sizeof result.text) {
-        result.status = DescriptorStatus::TooLong;
-        return result;
+
+    // Refused rather than cut short when it does not fit with its NUL.
+    std::size_t length = 0;
+    while ((c = value.Read()) >= 0 && c != '\n' && c != '\0') {
+        if (length == sizeof result.text - 1)
+            return {DescriptorStatus::TooLong, {}};
+        result.text[length++] = static_cast<char>(c);
     }
-    std::memcpy(result.text, bytes + start, end - start);
     result.status = DescriptorStatus::Found;
     return result;
 }

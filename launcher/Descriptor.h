@@ -17,9 +17,9 @@ struct DescriptorValue {
     char text[PathBufferSize]; // NUL-terminated value when status is Found, else empty
 };
 
-// Translates the file's raw bytes as a text-mode read would (a CR is dropped
-// and the byte after it taken as it is; Ctrl-Z ends the data), then finds the
-// first occurrence of the key and takes the text after the next "=" up to a
-// line feed, a NUL or the end. The translation is done in place over `bytes`,
-// which need not be NUL-terminated; `bytes` may be null when `size` is 0.
-DescriptorValue ParseDescriptor(char* bytes, std::size_t size);
+// Sees the file's raw bytes as a text-mode read would (a CR is dropped and the
+// byte after it taken as it is; Ctrl-Z ends the data), finds the first
+// occurrence of the key in that data and takes the text after the next "=" up
+// to a line feed, a NUL or the end. Reads exactly `size` bytes, which need not
+// end in a NUL; `bytes` may be null when `size` is 0.
+DescriptorValue ParseDescriptor(const char* bytes, std::size_t size);

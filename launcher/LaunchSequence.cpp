@@ -37,7 +37,8 @@ void StartGame(const char* installPath)
     }
     // Make the directory's drive the current drive ("c:."), then the directory
     // current on it once more. Neither outcome matters: the game start decides.
-    const unsigned char drive = static_cast<unsigned char>(UpperCaseAscii(static_cast<unsigned char>(installPath[0])) - 64);
+    const unsigned char letter = UpperCaseAscii(static_cast<unsigned char>(installPath[0]));
+    const unsigned char drive = static_cast<unsigned char>(letter - 64); // 1 for A
     const char driveDirectory[] = {static_cast<char>(drive + 96), ':', '.', '\0'};
     platform::SetCurrentDirectoryA(driveDirectory);
     platform::SetCurrentDirectoryA(installPath);

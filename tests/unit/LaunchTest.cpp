@@ -32,19 +32,27 @@ class Launch : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::Reset();
         original = fs::current_path();
         scratch = fs::temp_directory_path() / ("launcher-test-" + std::to_string(getpid()));
         fs::remove_all(scratch);
         fs::create_directories(scratch);
         fs::current_path(scratch);
-        AddGame(GameDir);
+        StartCase();
     }
 
     void TearDown() override
     {
         fs::current_path(original);
         fs::remove_all(scratch);
+    }
+
+    // A fresh machine for each case of a table: an installed game at GameDir,
+    // no WIN.INI entry, no descriptor.
+    static void StartCase()
+    {
+        fake::Reset();
+        fs::remove_all(DescriptorFile);
+        AddGame(GameDir);
     }
 
     static void AddGame(const std::string& dir)
@@ -174,11 +182,10 @@ TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
     for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false},
                           Case{" *", false}}) {
         SCOPED_TRACE("entry \"" + c.entry + "\"");
-        fake::Reset();
+        StartCase();
         SetEntry(c.entry);
         fake::State().directories.insert(c.entry);
         InstallerWrites("DestinationPath=" + GameDir);
-        AddGame(GameDir);
 
         const Outcome outcome = Run();
 
@@ -186,7 +193,6 @@ TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
         EXPECT_EQ(c.installs, !fake::State().processStarts.empty());
         ASSERT_FALSE(fake::State().currentDirectoryCalls.empty());
         EXPECT_EQ(c.installs ? GameDir : c.entry, fake::State().currentDirectoryCalls[0]);
-        fs::remove(DescriptorFile);
     }
 }
 
@@ -209,7 +215,7 @@ TEST_F(Launch, GameCommandLineAndDrive)
              Case{longest, "d:.", "\"" + longest + "\\Quor.exe\""},
          }) {
         SCOPED_TRACE("directory \"" + c.dir + "\"");
-        fake::Reset();
+        StartCase();
         SetEntry(c.dir);
         fake::State().directories.insert(c.dir);
 
@@ -309,9 +315,7 @@ TEST_F(Launch, Failures)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.situation);
-        fake::Reset();
-        fs::remove_all(DescriptorFile);
-        AddGame(GameDir);
+        StartCase();
         c.arrange();
 
         const Outcome outcome = Run();

@@ -48,7 +48,9 @@ struct WinExecCall {
 };
 
 struct Platform {
-    // WIN.INI: section -> key -> value.
+    // WIN.INI: section -> key -> value, as the file holds it. Reading drops
+    // the blanks around a value and quotes around it; writing drops the blanks
+    // before it.
     std::map<std::string, std::map<std::string, std::string>> profile;
     bool profileWritable = true;
 

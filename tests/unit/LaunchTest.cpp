@@ -179,8 +179,9 @@ TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
         std::string entry;
         bool installs;
     };
+    // WIN.INI reading drops blanks and quotes around a value before it is compared.
     for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false},
-                          Case{" *", false}}) {
+                          Case{" * ", true}, Case{"\"*\"", true}, Case{"'*'", true}, Case{"\"*", false}}) {
         SCOPED_TRACE("entry \"" + c.entry + "\"");
         StartCase();
         SetEntry(c.entry);
@@ -234,6 +235,15 @@ TEST_F(Launch, DescriptorLeftFromAnEarlierRunIsRecorded)
     EXPECT_EQ(1u, Run().status);
     EXPECT_EQ(GameDir, Entry());
     EXPECT_FALSE(DescriptorExists());
+}
+
+TEST_F(Launch, BlanksAroundTheValueAreDroppedByWinIni)
+{
+    InstallerWrites("DestinationPath = " + GameDir + " \r\n");
+
+    EXPECT_EQ(1u, Run().status);
+    EXPECT_EQ(GameDir + " ", Entry()) << "written without the blank before it";
+    EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts()) << "read back without the blank after it";
 }
 
 TEST_F(Launch, FailedWaitGoesOnToTheDescriptor)

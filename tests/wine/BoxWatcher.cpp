@@ -4,8 +4,10 @@
 //   boxwatch.exe LOG STOPFILE [SECONDS]
 //
 // Every visible dialog box (window class "#32770") is recorded once in LOG as
-// "box caption=<caption>\ttext=<message>\tbuttons=<visible buttons>" and then
-// answered with OK. The watcher ends when STOPFILE exists, or after SECONDS
+// "box caption=<caption>\ttext=<message>\tbuttons=<visible buttons>\t
+// icon=<shown|none>\towner=<none|window>\ttopmost=<yes|no>" and then answered
+// with OK. Which icon is shown cannot be read from another process, only
+// whether there is one; topmost marks a system-modal box. The watcher ends when STOPFILE exists, or after SECONDS
 // (default 30) so that a forgotten watcher never keeps a test waiting.
 #include "HelperLog.h"
 
@@ -15,6 +17,7 @@
 namespace {
 
 constexpr int MessageTextId = 0xFFFF; // the static control holding a message box's text
+constexpr int MessageIconId = 1088;   // the static control holding its icon
 constexpr std::size_t MaxBoxes = 64;
 
 struct Watch {
@@ -85,9 +88,14 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
         if (GetDlgItemTextA(window, MessageTextId, found.text, sizeof found.text) == 0)
             found.text[0] = '\0';
         EnumChildWindows(window, ReadChild, reinterpret_cast<LPARAM>(&found));
+        const HWND icon = GetDlgItem(window, MessageIconId);
+        const bool iconShown = icon != nullptr && IsWindowVisible(icon);
+        const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         std::FILE* log = std::fopen(watch.log, "ab");
         if (log != nullptr) {
-            std::fprintf(log, "box caption=%s\ttext=%s\tbuttons=%s\n", caption, found.text, found.buttons);
+            std::fprintf(log, "box caption=%s\ttext=%s\tbuttons=%s\ticon=%s\towner=%s\ttopmost=%s\n", caption,
+                         found.text, found.buttons, iconShown ? "shown" : "none",
+                         GetWindow(window, GW_OWNER) != nullptr ? "window" : "none", topmost ? "yes" : "no");
             std::fclose(log);
         }
         if (watch.handledCount < MaxBoxes)

@@ -71,6 +71,17 @@ bool CopyIntoDirectory(const char* source, const char* directory, char (&copy)[M
     return CopyFileA(source, copy, FALSE) != 0;
 }
 
+// "own" when this program is alone on its console, as with a console made for
+// it; "shared" when other programs are attached too; "none" without one.
+const char* ConsoleState()
+{
+    DWORD attached[4];
+    const DWORD count = GetConsoleProcessList(attached, 4);
+    if (count == 0)
+        return "none";
+    return count == 1 && attached[0] == GetCurrentProcessId() ? "own" : "shared";
+}
+
 } // namespace
 
 int main()
@@ -80,6 +91,7 @@ int main()
     char directory[MAX_PATH];
     const DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
     Record("cwd", length != 0 && length < sizeof directory ? directory : "?");
+    Record("console", ConsoleState());
 
     Sleep(NumberSetting("TEST_INSTALL_DELAY_MS", 0));
 

@@ -11,5 +11,5 @@ for preset in host win32 win64; do
     echo "== $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --parallel "$(nproc)"
-    ctest --preset "$preset"
+    ctest --preset "$preset" --parallel "$(nproc)"
 done

@@ -4,9 +4,12 @@
 # installer and the game (tests/wine) and a watcher that reads and answers its
 # message boxes. Sourced by tests/wine/smoke.sh and tools/demo.sh.
 #
-#   wine_prefix_start LAUNCHER_EXE HELPER_DIR
-#       Makes a new prefix and sets WINEPREFIX, WINE_C (its drive C:) and
-#       WINE_HELPER_DIR (where install.exe, Quor.exe and boxwatch.exe are).
+#   wine_template_make DIR
+#       Makes a prefix in DIR (which must not exist) for wine_prefix_start to copy.
+#   wine_prefix_start LAUNCHER_EXE HELPER_DIR [TEMPLATE]
+#       Makes a new prefix, as a copy of TEMPLATE when given (far quicker), and
+#       sets WINEPREFIX, WINE_C (its drive C:) and WINE_HELPER_DIR (where
+#       install.exe, Quor.exe, decoy.exe and boxwatch.exe are).
 #   wine_prefix_end
 #       Ends the prefix's programs and removes it (kept when WINE_KEEP=1).
 #   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:
@@ -48,36 +51,65 @@ wine_find_tools() {
     fi
 }
 
-wine_prefix_start() {
-    WINE_LAUNCHER_EXE=$1
-    WINE_HELPER_DIR=$2
-    local file
-    for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR"/{install,Quor,boxwatch}.exe; do
-        if [ ! -f "$file" ]; then
-            echo "wine.sh: $file is missing; build the win64 preset first" >&2
-            return 1
-        fi
-    done
-    wine_find_tools || return 1
-
-    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX") || return 1
-    export WINEPREFIX=$WINE_SCRATCH/prefix
+wine_environment() {
     export WINEDEBUG=-all
     # No prompts to fetch Mono or Gecko, which nothing here needs.
     export WINEDLLOVERRIDES='mscoree,mshtml='
     # Headless: windows go to Wine's null driver, so no X server is needed,
     # yet a message box is still a real dialog the watcher can find.
     unset DISPLAY WAYLAND_DISPLAY
+}
+
+wine_template_make() {
+    wine_find_tools || return 1
+    wine_environment
+    local log=$1.log
+    mkdir -p "$(dirname "$1")" || return 1
+    if ! WINEPREFIX=$1 timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
+        ! WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 ||
+        ! WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -w; then
+        echo "wine.sh: could not make a Wine prefix in $1:" >&2
+        cat "$log" >&2
+        return 1
+    fi
+    rm -f "$log"
+}
+
+# Hard links for the hundreds of megabytes of DLLs Wine puts in a prefix; real
+# copies of the files that are written in place (the registry, the INI files).
+wine_template_copy() {
+    local template=$1 prefix=$2 file
+    cp -al "$template" "$prefix" || return 1
+    for file in system.reg user.reg userdef.reg drive_c/windows/win.ini drive_c/windows/system.ini; do
+        if [ -f "$template/$file" ]; then
+            cp --remove-destination "$template/$file" "$prefix/$file" || return 1
+        fi
+    done
+}
+
+wine_prefix_start() {
+    WINE_LAUNCHER_EXE=$1
+    WINE_HELPER_DIR=$2
+    local template=${3:-}
+    local file
+    for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR"/{install,Quor,decoy,boxwatch}.exe; do
+        if [ ! -f "$file" ]; then
+            echo "wine.sh: $file is missing; build the win64 preset first" >&2
+            return 1
+        fi
+    done
+    wine_find_tools || return 1
+    wine_environment
+
+    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX") || return 1
+    export WINEPREFIX=$WINE_SCRATCH/prefix
     WINE_C=$WINEPREFIX/drive_c
     WINE_LOGS=$WINE_C/logs
 
-    local log=$WINE_SCRATCH/setup.log
-    if ! timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
-        ! timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 ||
-        ! timeout 60 "$WINE_SERVER" -w; then
-        echo "wine.sh: could not make a Wine prefix in $WINEPREFIX:" >&2
-        cat "$log" >&2
-        return 1
+    if [ -n "$template" ]; then
+        wine_template_copy "$template" "$WINEPREFIX" || return 1
+    else
+        wine_template_make "$WINEPREFIX" || return 1
     fi
     mkdir -p "$WINE_LOGS"
 }
@@ -85,6 +117,13 @@ wine_prefix_start() {
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
     timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
+    # The server's socket directory, which Wine leaves behind: the prefix's
+    # server directory under the /tmp directory the prefix names.
+    local server_tmp device inode
+    if server_tmp=$(cat "$WINEPREFIX/wineserver" 2>/dev/null) && [ -n "$server_tmp" ] &&
+        device=$(stat -c %D "$WINEPREFIX") && inode=$(stat -c %i "$WINEPREFIX"); then
+        rm -rf "/tmp/$server_tmp/server-$device-$(printf %x "$inode")"
+    fi
     if [ "${WINE_KEEP:-0}" = 1 ]; then
         echo "wine.sh: prefix kept in $WINEPREFIX" >&2
     else

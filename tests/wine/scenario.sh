@@ -1,0 +1,262 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario of the launcher under Wine, or makes the prefix
+# that every scenario starts from.
+#
+#   scenario.sh template DIR
+#   scenario.sh run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
+#   scenario.sh list
+#
+# The scenarios are the functions scenario_<NAME> in scenarios.sh. Each one
+# arranges a world (WIN.INI, files, what the installer will do), launches the
+# launcher once and says what must follow. Every scenario must say what it
+# expects of the exit status, WIN.INI, the descriptor, the programs that ran and
+# the message boxes; one that leaves any of these out fails.
+#
+# Each run gets a fresh copy of TEMPLATE, so scenarios share no state and may
+# run side by side. Exits non-zero when any check fails.
+set -u
+
+here=$(dirname "$0")
+# shellcheck source=../../tools/wine.sh
+source "$here/../../tools/wine.sh"
+# shellcheck source=scenarios.sh
+source "$here/scenarios.sh"
+
+# Where the launcher is started from: it finds install.exe there. The game
+# files the stand-in installer installs wait in a directory of their own, so
+# that no Quor.exe lies in the launcher's current directory.
+SetupDir='C:\Setup'
+GameSource='C:\Setup\Files\Quor.exe'
+
+failures=0
+declare -A checked=()
+run_env=()
+launched=0
+undo_steps=()
+
+# A value on one line: line feeds, CRs and tabs shown as \n, \r and \t.
+show() {
+    if [ -z "$1" ]; then
+        printf '(nothing)'
+    else
+        local text=${1//$'\n'/\\n}
+        text=${text//$'\r'/\\r}
+        printf '%s' "${text//$'\t'/\\t}"
+    fi
+}
+
+# check WHAT EXPECTED GOT
+check() {
+    if [ "$2" = "$3" ]; then
+        printf 'ok    %s: %s\n' "$1" "$(show "$3")"
+    else
+        printf 'FAIL  %s: expected %s, got %s\n' "$1" "$(show "$2")" "$(show "$3")"
+        failures=$((failures + 1))
+    fi
+}
+
+fail() {
+    printf 'FAIL  %s\n' "$1"
+    failures=$((failures + 1))
+}
+
+# --- arranging the world ---------------------------------------------------
+
+# The WIN.INI every scenario starts from, with the entry (when given) between
+# other keys of the section, so that a write to the wrong place shows.
+standard_win_ini() {
+    local lines=('[windows]' 'load=' 'run=' '[Quorvale]' 'Language=English')
+    [ $# -eq 1 ] && lines+=("Path=$1")
+    lines+=('Music=on' '[mail]' 'MAPI=1')
+    wine_write_win_ini "${lines[@]}"
+}
+
+entry() { standard_win_ini "$1"; }
+no_entry() { standard_win_ini; }
+win_ini() { wine_write_win_ini "$@"; }
+
+game_in() { wine_put "$1" "$WINE_HELPER_DIR/Quor.exe"; }
+
+# decoy_at 'C:\Dir\Name.exe': a program that must never run.
+decoy_at() {
+    local path
+    path=$(wine_c_path "$1") || return 1
+    mkdir -p "$(dirname "$path")" && cp "$WINE_HELPER_DIR/decoy.exe" "$path"
+}
+
+installer_env() { run_env+=("$@"); }
+
+# The installer copies the game into DIR and names DIR in a CRLF descriptor.
+installer_installs() {
+    installer_env TEST_DESCRIPTOR_DIR="$1" TEST_INSTALL_COPY="$GameSource"
+}
+
+# The installer writes these bytes (a printf format) as the descriptor.
+installer_writes() {
+    local file
+    file=$(wine_c_path 'C:\data\descriptor') || return 1
+    mkdir -p "$(dirname "$file")"
+    # shellcheck disable=SC2059 # the format is the point
+    printf "$@" >"$file"
+    installer_env TEST_DESCRIPTOR_SOURCE='C:\data\descriptor'
+}
+
+# The installer writes the file at this Unix path as the descriptor.
+installer_writes_file() {
+    wine_put 'C:\data' "$1" || return 1
+    installer_env TEST_DESCRIPTOR_SOURCE="C:\\data\\$(basename "$1")"
+}
+
+# A descriptor already there before the launcher starts (a printf format).
+descriptor_before() {
+    # shellcheck disable=SC2059
+    printf "$@" >"$WINE_C/marlock.ini"
+}
+
+# WIN.INI that not even root may change: immutable until the scenario ends.
+win_ini_unwritable() {
+    local file=$WINE_C/windows/win.ini
+    if ! chattr +i "$file"; then
+        fail "could not make WIN.INI unwritable (chattr +i needs root and an ext2/3/4 file system)"
+        return 1
+    fi
+    undo_steps+=("chattr -i '$file'")
+}
+
+# A file for the scenario's own data, outside the prefix.
+scratch_file() { printf '%s/%s\n' "$WINE_SCRATCH" "$1"; }
+
+launch() {
+    cp "$WINE_C/windows/win.ini" "$WINE_SCRATCH/win.ini.before"
+    wine_run_launcher "$SetupDir" "${run_env[@]}"
+    launched=1
+}
+
+# --- what must follow --------------------------------------------------------
+
+expect_status() {
+    checked[status]=1
+    check "exit status" "$1" "$WINE_STATUS"
+}
+
+# Without line-end CRs and empty lines, which Wine does not keep when it
+# rewrites the file.
+ini_lines() { sed 's/\r$//' "$1" | grep -v '^$'; }
+
+# The lines WIN.INI should have once Path in [Quorvale] is set to $2.
+ini_with_entry() {
+    ini_lines "$1" | awk -v value="$2" '
+        function add() { if (inside && !done) { print "Path=" value; done = 1 } }
+        /^\[/ { add(); inside = tolower($0) == "[quorvale]"; print; next }
+        inside && tolower($0) ~ /^path=/ { if (!done) { print "Path=" value; done = 1 }; next }
+        { print }
+        END { add(); if (!done) { print "[Quorvale]"; print "Path=" value } }'
+}
+
+# expect_ini unchanged | entry VALUE
+expect_ini() {
+    checked[ini]=1
+    local after=$WINE_C/windows/win.ini before=$WINE_SCRATCH/win.ini.before
+    case $1 in
+        unchanged)
+            if cmp -s "$before" "$after"; then
+                check "WIN.INI unchanged" "" ""
+            else
+                check "WIN.INI unchanged" "$(cat "$before")" "$(cat "$after")"
+            fi ;;
+        entry)
+            check "WIN.INI with Path=$(show "$2")" "$(ini_with_entry "$before" "$2")" "$(ini_lines "$after")" ;;
+        *) fail "expect_ini: unknown expectation $1" ;;
+    esac
+}
+
+# expect_descriptor absent | present
+expect_descriptor() {
+    checked[descriptor]=1
+    local state=absent
+    [ -e "$WINE_C/marlock.ini" ] && state=present
+    check "descriptor after the run" "$1" "$state"
+}
+
+# expect_programs [NAME...]: which of installer, game and decoy ran, in order.
+# The installer, when it runs, must run in the launcher's directory, on a
+# console of its own.
+expect_programs() {
+    checked[programs]=1
+    local IFS=,
+    check "programs run, in order" "$*" "$(wine_run_order)"
+    unset IFS
+    if [ -n "$(wine_log_values installer cmdline)" ]; then
+        check "installer command line" '"install.exe"' "$(wine_log_values installer cmdline)"
+        check "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
+        check "installer console" own "$(wine_log_values installer console)"
+    fi
+}
+
+# expect_game DIR [COMMAND_LINE]: the game ran in DIR, started as "DIR\Quor.exe".
+expect_game() {
+    checked[game]=1
+    check "game directory" "$1" "$(wine_log_values game cwd)"
+    check "game command line" "${2:-\"$1\\Quor.exe\"}" "$(wine_log_values game cmdline)"
+}
+
+# expect_boxes [TEXT...]: the launcher's message boxes, in order, each an
+# "Error" box with an OK button and an icon, owned by no window.
+expect_boxes() {
+    checked[boxes]=1
+    local expected=() text
+    for text in "$@"; do
+        expected+=("box caption=Error"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no")
+    done
+    local IFS=$'\n'
+    check "message boxes" "${expected[*]}" "$(wine_boxes)"
+}
+
+# --- running -----------------------------------------------------------------
+
+end_scenario() {
+    local step
+    for step in "${undo_steps[@]}"; do eval "$step"; done
+    wine_prefix_end
+}
+
+run_scenario() {
+    local name=$1
+    if ! declare -F "scenario_$name" >/dev/null; then
+        echo "scenario.sh: no scenario named $name" >&2
+        return 2
+    fi
+    wine_prefix_start "$launcher" "$helpers" "$template" || return 1
+    trap end_scenario EXIT
+    wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
+    wine_put "${GameSource%\\*}" "$WINE_HELPER_DIR/Quor.exe"
+    standard_win_ini 'C:\Games\Quorvale'
+
+    "scenario_$name"
+
+    [ "$launched" = 1 ] || fail "the scenario never launched the launcher"
+    local aspect
+    for aspect in status ini descriptor programs boxes; do
+        [ -n "${checked[$aspect]:-}" ] || fail "the scenario does not say what to expect of: $aspect"
+    done
+    if [ -n "$(wine_log_values game cwd)" ] && [ -z "${checked[game]:-}" ]; then
+        fail "the game ran, but the scenario does not say where (expect_game)"
+    fi
+    echo "== $name: $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+case ${1:-} in
+    template)
+        [ $# -eq 2 ] || { echo "usage: $0 template DIR" >&2; exit 2; }
+        rm -rf "$2" && wine_template_make "$2" ;;
+    run)
+        [ $# -eq 5 ] || { echo "usage: $0 run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2; exit 2; }
+        launcher=$2 helpers=$3 template=$4
+        run_scenario "$5" ;;
+    list)
+        declare -F | sed -n 's/^declare -f scenario_//p' ;;
+    *)
+        echo "usage: $0 template DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME | list" >&2
+        exit 2 ;;
+esac

@@ -1,6 +1,6 @@
-# What keeps the shipped Launcher.exe small and loadable by Windows 95.
-# Included by the top-level CMakeLists.txt for the Windows presets, after the
-# Launcher target is defined.
+# What keeps the shipped Launcher.exe small and loadable by Windows 95, and
+# the test that holds it to that. Included by the top-level CMakeLists.txt for
+# the Windows presets, after the Launcher target is defined.
 
 # Our own process entry instead of the C runtime's start-up code, which would
 # bring in imports and code the launcher never uses.
@@ -26,4 +26,12 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(Launcher PRIVATE
         -Wl,--major-os-version,4,--minor-os-version,0
         -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+    set(exe_arch i386)
+else()
+    set(exe_arch x86-64)
 endif()
+
+# Format, imports, resources and size, read from the file itself.
+add_test(NAME exe-check
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/check-exe.sh
+                 ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher> ${exe_arch})

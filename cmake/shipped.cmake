@@ -1,6 +1,7 @@
-# What keeps the shipped Launcher.exe small and loadable by Windows 95, and
-# the test that holds it to that. Included by the top-level CMakeLists.txt for
-# the Windows presets, after the Launcher target is defined.
+# What keeps the shipped Launcher.exe small, loadable by Windows 95 and the
+# same bytes from every build, and the tests that hold it to that. Included by
+# the top-level CMakeLists.txt for the Windows presets, after the Launcher
+# target is defined.
 
 # Our own process entry instead of the C runtime's start-up code, which would
 # bring in imports and code the launcher never uses.
@@ -16,6 +17,12 @@ file(CONFIGURE OUTPUT no-constructors.ld @ONLY CONTENT
 target_link_options(Launcher PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/no-constructors.ld)
 set_property(TARGET Launcher APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/no-constructors.ld)
 
+foreach(target IN ITEMS platform launcher_core Launcher)
+    # Source paths, should they ever reach the program through __FILE__ or
+    # debug information, must not depend on where the tree was checked out.
+    target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
+endforeach()
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # On 32-bit Windows these tables serve only C++ exceptions, which the
     # launcher does not use; on x86-64 they are part of the platform's ABI.
@@ -27,11 +34,19 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         -Wl,--major-os-version,4,--minor-os-version,0
         -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
     set(exe_arch i386)
+    set(exe_preset win32)
 else()
     set(exe_arch x86-64)
+    set(exe_preset win64)
 endif()
 
 # Format, imports, resources and size, read from the file itself.
 add_test(NAME exe-check
          COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/check-exe.sh
                  ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher> ${exe_arch})
+
+# A second build from a copy of the tree at another path gives the same bytes.
+add_test(NAME exe-reproducible
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/reproducible.sh
+                 ${CMAKE_COMMAND} ${PROJECT_SOURCE_DIR} ${exe_preset} $<TARGET_FILE:Launcher>)
+set_tests_properties(exe-reproducible PROPERTIES LABELS reproducible TIMEOUT 300)

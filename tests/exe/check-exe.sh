@@ -82,6 +82,7 @@ headers=$("$objdump" -f -p "$exe") || {
     echo "FAIL  $objdump cannot read $exe"
     exit 1
 }
+indent() { sed 's/^/        /'; }
 # header NAME: the first value of a "Name<tab>value" line of the PE header.
 header() { awk -v name="$1" '$1 == name { print $2; exit }' <<<"$headers"; }
 
@@ -108,7 +109,7 @@ imports=$(awk '
     inside && dll != "" && /^\t[0-9a-f]+\t/ { print dll, (NF >= 3 ? $3 : "#" $2) }
 ' <<<"$headers" | LC_ALL=C sort)
 echo "      imports:"
-sed 's/^/        /' <<<"$imports"
+indent <<<"$imports"
 check "DLLs" "KERNEL32.dll USER32.dll msvcrt.dll" "$(cut -d' ' -f1 <<<"$imports" | LC_ALL=C sort -u | xargs)"
 expected_sorted=$(LC_ALL=C sort <<<"$expected_imports")
 # One line, entries separated by commas.
@@ -135,7 +136,7 @@ if [ "$kinds" = "group_icon icon" ]; then
     pass "resources: $kinds"
 else
     fail "resources: expected one group_icon and one icon, got ${kinds:-none}"
-    sed 's/^/        /' <<<"$resources"
+    indent <<<"$resources"
 fi
 # The group's entry for the image, as icotool reads it.
 entries=$(wrestool -x --type=14 "$exe" 2>/dev/null | icotool -l - 2>&1)

@@ -17,3 +17,5 @@ install_missing() {
 
 # What building and testing every preset needs.
 BUILD_PACKAGES=(cmake make g++ libgtest-dev mingw-w64 wine64)
+# wrestool and icotool, with which tests/exe/check-exe.sh reads the icon.
+BUILD_PACKAGES+=(icoutils)

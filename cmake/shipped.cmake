@@ -1,0 +1,52 @@
+# What keeps the shipped Launcher.exe small, loadable by Windows 95 and the
+# same bytes from every build, and the tests that hold it to that. Included by
+# the top-level CMakeLists.txt for the Windows presets, after the Launcher
+# target is defined.
+
+# Our own process entry instead of the C runtime's start-up code, which would
+# bring in imports and code the launcher never uses.
+target_sources(Launcher PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/Start.cpp)
+target_link_options(Launcher PRIVATE -nostartfiles)
+# That entry runs no global constructors, so having one is a link error. The
+# linker lays the constructor list out as a -1 marker, the constructors and a
+# 0 end marker, each of pointer size.
+math(EXPR empty_constructor_list "2 * ${CMAKE_SIZEOF_VOID_P}")
+file(CONFIGURE OUTPUT no-constructors.ld @ONLY CONTENT
+     "ASSERT(__DTOR_LIST__ - __CTOR_LIST__ == @empty_constructor_list@,
+       \"a global constructor: the process entry in Start.cpp does not run them\")\n")
+target_link_options(Launcher PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/no-constructors.ld)
+set_property(TARGET Launcher APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/no-constructors.ld)
+
+foreach(target IN ITEMS platform launcher_core Launcher)
+    # Source paths, should they ever reach the program through __FILE__ or
+    # debug information, must not depend on where the tree was checked out.
+    target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
+endforeach()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # On 32-bit Windows these tables serve only C++ exceptions, which the
+    # launcher does not use; on x86-64 they are part of the platform's ABI.
+    foreach(target IN ITEMS platform launcher_core Launcher)
+        target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
+    endforeach()
+    # Windows 95 is version 4.0; it refuses a program that asks for more.
+    target_link_options(Launcher PRIVATE
+        -Wl,--major-os-version,4,--minor-os-version,0
+        -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+    set(exe_arch i386)
+    set(exe_preset win32)
+else()
+    set(exe_arch x86-64)
+    set(exe_preset win64)
+endif()
+
+# Format, imports, resources and size, read from the file itself.
+add_test(NAME exe-check
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/check-exe.sh
+                 ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher> ${exe_arch})
+
+# A second build from a copy of the tree at another path gives the same bytes.
+add_test(NAME exe-reproducible
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/reproducible.sh
+                 ${CMAKE_COMMAND} ${PROJECT_SOURCE_DIR} ${exe_preset} $<TARGET_FILE:Launcher>)
+set_tests_properties(exe-reproducible PROPERTIES LABELS reproducible TIMEOUT 300)

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Checks a built Launcher.exe by inspection, since no 32-bit Windows is at
+# hand to run it: its format, that Windows 95 accepts it, what it imports,
+# its resources and its size. Prints one line per property, and for a failed
+# one what was expected and what was found.
+#   check-exe.sh OBJDUMP EXE ARCH        (ARCH: i386 or x86-64)
+# Needs wrestool and icotool (icoutils).
+set -u
+
+if [ $# -ne 3 ]; then
+    echo "usage: $0 OBJDUMP EXE ARCH" >&2
+    exit 2
+fi
+objdump=$1 exe=$2 arch=$3
+
+# Every function the program imports: what the launcher calls, and what its
+# own start-up (platform/win32/Start.cpp) needs to hand WinMain its
+# arguments. Each one is something an old Windows must provide, so a new
+# import should be a deliberate change of this list.
+expected_imports="\
+KERNEL32.dll CreateProcessA
+KERNEL32.dll DeleteFileA
+KERNEL32.dll ExitProcess
+KERNEL32.dll GetCommandLineA
+KERNEL32.dll GetProfileStringA
+KERNEL32.dll GetStartupInfoA
+KERNEL32.dll GetWindowsDirectoryA
+KERNEL32.dll SetCurrentDirectoryA
+KERNEL32.dll WaitForSingleObject
+KERNEL32.dll WinExec
+KERNEL32.dll WriteProfileStringA
+USER32.dll MessageBoxA
+msvcrt.dll fclose
+msvcrt.dll ferror
+msvcrt.dll fopen
+msvcrt.dll fread
+msvcrt.dll free
+msvcrt.dll fseek
+msvcrt.dll ftell
+msvcrt.dll malloc
+msvcrt.dll strcmp
+msvcrt.dll strlen"
+
+# The most the file may take, icon included.
+max_size=20480
+
+case $arch in
+i386) format=pei-i386 magic="(PE32)" machine=i386 ;;
+x86-64) format=pei-x86-64 magic="(PE32+)" machine=i386:x86-64 ;;
+*)
+    echo "unknown ARCH $arch: i386 or x86-64" >&2
+    exit 2
+    ;;
+esac
+
+failures=0
+pass() { echo "ok    $1"; }
+fail() {
+    echo "FAIL  $1"
+    failures=$((failures + 1))
+}
+# check WHAT EXPECTED GOT
+check() {
+    if [ "$2" = "$3" ]; then
+        pass "$1: $3"
+    else
+        fail "$1: expected $2, got ${3:-(nothing)}"
+    fi
+}
+
+if [ ! -f "$exe" ]; then
+    echo "FAIL  $exe does not exist"
+    exit 1
+fi
+for tool in wrestool icotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "FAIL  $tool not found: install icoutils (tools/deps.sh lists it)"
+        exit 1
+    fi
+done
+headers=$("$objdump" -f -p "$exe") || {
+    echo "FAIL  $objdump cannot read $exe"
+    exit 1
+}
+indent() { sed 's/^/        /'; }
+# header NAME: the first value of a "Name<tab>value" line of the PE header.
+header() { awk -v name="$1" '$1 == name { print $2; exit }' <<<"$headers"; }
+
+echo "== $exe"
+
+# Format.
+check "file format" "$format" "$(sed -n 's/.*file format //p' <<<"$headers" | head -n1)"
+check "machine" "$machine" "$(sed -n 's/^architecture: \([^,]*\),.*/\1/p' <<<"$headers")"
+check "optional header" "$magic" "$(awk '$1 == "Magic" { print $3 }' <<<"$headers")"
+check "subsystem" "(Windows GUI)" "$(awk '$1 == "Subsystem" { print $3, $4 }' <<<"$headers")"
+
+# Windows 95 loads nothing that asks for a later version. x86-64 Windows
+# starts at 5.2, so there the linker's choice stands.
+if [ "$arch" = i386 ]; then
+    check "subsystem version" "4.0" "$(header MajorSubsystemVersion).$(header MinorSubsystemVersion)"
+    check "OS version" "4.0" "$(header MajorOSystemVersion).$(header MinorOSystemVersion)"
+fi
+
+# Imports, as "DLL function" lines (an import by ordinal shows as "#N").
+imports=$(awk '
+    /^The Import Tables/ { inside = 1; next }
+    inside && /^[^ \t]/ { inside = 0 }
+    inside && /^\tDLL Name: / { dll = $3; next }
+    inside && dll != "" && /^\t[0-9a-f]+\t/ { print dll, (NF >= 3 ? $3 : "#" $2) }
+' <<<"$headers" | LC_ALL=C sort)
+echo "      imports:"
+indent <<<"$imports"
+check "DLLs" "KERNEL32.dll USER32.dll msvcrt.dll" "$(cut -d' ' -f1 <<<"$imports" | LC_ALL=C sort -u | xargs)"
+expected_sorted=$(LC_ALL=C sort <<<"$expected_imports")
+# One line, entries separated by commas.
+joined() { paste -sd '|' | sed 's/|/, /g'; }
+extra=$(LC_ALL=C comm -13 <(echo "$expected_sorted") <(echo "$imports") | joined)
+missing=$(LC_ALL=C comm -23 <(echo "$expected_sorted") <(echo "$imports") | joined)
+if [ -z "$extra" ] && [ -z "$missing" ]; then
+    pass "imported functions: the $(wc -l <<<"$imports") expected"
+else
+    # A new call or a change of compiler can pull in a function; list it in
+    # expected_imports only when the program really needs it.
+    fail "imported functions: expected exactly the list in $(basename "$0"), got extra: ${extra:-none}; missing: ${missing:-none}"
+fi
+
+# Resources: one icon group and the one image it names, nothing else (no
+# manifest, no version block).
+resources=$(wrestool -l "$exe" 2>&1)
+# Each resource's kind: wrestool's name for it, else its type number.
+kinds=$(awk '{
+    if (match($0, /\[type=[^ ]*/)) print substr($0, RSTART + 6, RLENGTH - 6)
+    else if ($1 ~ /^--type=/) print "type-" substr($1, 8)
+}' <<<"$resources" | LC_ALL=C sort | xargs)
+if [ "$kinds" = "group_icon icon" ]; then
+    pass "resources: $kinds"
+else
+    fail "resources: expected one group_icon and one icon, got ${kinds:-none}"
+    indent <<<"$resources"
+fi
+# The group's entry for the image, as icotool reads it.
+entries=$(wrestool -x --type=14 "$exe" 2>/dev/null | icotool -l - 2>&1)
+check "icon group" "--icon --index=1 --width=32 --height=32 --bit-depth=4 --palette-size=16" "$(xargs <<<"$entries")"
+# The image's own header (BITMAPINFOHEADER): size, width, height of image
+# and mask together, planes, bits per pixel.
+image_header=$(wrestool -x --raw --type=3 "$exe" 2>/dev/null | od -An -t u4 -N 12 | xargs)
+image_header="$image_header $(wrestool -x --raw --type=3 "$exe" 2>/dev/null | od -An -t u2 -j 12 -N 4 | xargs)"
+check "icon image header (size width height planes bits)" "40 32 64 1 4" "$image_header"
+
+# Size.
+size=$(stat -c %s "$exe")
+if [ "$size" -le "$max_size" ]; then
+    pass "size: $size bytes (at most $max_size)"
+else
+    fail "size: expected at most $max_size bytes, got $size"
+fi
+
+[ "$failures" -eq 0 ]

@@ -253,6 +253,11 @@ median_baseline_total=$(median 3 "${baseline_total[@]}")
 median_launcher_wall=$(median 3 "${launcher_wall[@]}")
 median_minimal_wall=$(median 3 "${minimal_wall[@]}")
 
+# Each run's pair of figures, "launcher/other", in order.
+wait_pairs='' start_pairs=''
+for ((i = 0; i < wait_runs; i++)); do wait_pairs+=" ${launcher_total[i]}/${baseline_total[i]}"; done
+for ((i = 0; i < start_runs; i++)); do start_pairs+=" ${launcher_wall[i]}/${minimal_wall[i]}"; done
+
 cpu_model=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 report=$(cat <<EOF
 # Benchmarks
@@ -274,8 +279,8 @@ Load average (1, 5, 15 min): $load_before before the runs, $load_after after.
 
 Each run, in order (launcher, then the program compared with it):
 
-- Waiting, CPU s: $(for ((i = 0; i < wait_runs; i++)); do printf '%s/%s ' "${launcher_total[i]}" "${baseline_total[i]}"; done)
-- Starting, wall s: $(for ((i = 0; i < start_runs; i++)); do printf '%s/%s ' "${launcher_wall[i]}" "${minimal_wall[i]}"; done)
+- Waiting, CPU s:$wait_pairs
+- Starting, wall s:$start_pairs
 
 What is counted:
 

@@ -116,7 +116,8 @@ void PrintEscaped(const char* label, const void* bytes, std::size_t size)
 {
     std::fprintf(stderr, "\nParseDescriptor disagrees with the model: %s\n", what);
     PrintEscaped("input", bytes, size);
-    std::fprintf(stderr, "expected %s, ", StatusName(expected.status));
+    std::fprintf(stderr, "expected %s (the text after the \"=\" is %zu bytes), ", StatusName(expected.status),
+                 expected.length);
     PrintEscaped("value", expected.value.data(), expected.value.size());
     std::fprintf(stderr, "got      %s, ", StatusName(got.status));
     PrintEscaped("buffer", got.text, sizeof got.text);

@@ -61,9 +61,9 @@ if [ "$status" -ne 0 ] || [ -n "$new_findings" ]; then
         sed -n '/^ParseDescriptor disagrees\|^==[0-9]*==\|runtime error:/,/Test unit written\|^Shadow bytes around/p' "$log" | head -n 60
     done
     echo "FINDING: fuzzing failed (status $status). Inputs kept:"
-    for input in $new_findings; do
+    while read -r input; do
         echo "    $input  (replay: build/fuzz/fuzz/descriptor_fuzz $input)"
-    done
+    done <<<"$new_findings"
     exit 1
 fi
 echo "fuzz: $total executions in ${seconds} s over $jobs processes ($((total / seconds))/s), no findings"

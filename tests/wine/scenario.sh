@@ -160,7 +160,7 @@ expect_ini() {
     case $1 in
         unchanged)
             if cmp -s "$before" "$after"; then
-                check "WIN.INI unchanged" "" ""
+                printf 'ok    WIN.INI unchanged: the same %s bytes\n' "$(stat -c %s "$after")"
             else
                 check "WIN.INI unchanged" "$(cat "$before")" "$(cat "$after")"
             fi ;;

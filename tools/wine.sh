@@ -60,6 +60,17 @@ wine_environment() {
     unset DISPLAY WAYLAND_DISPLAY
 }
 
+# Removes the directory of the prefix's server, which Wine leaves behind once
+# the server has ended: it is named after the prefix's device and inode, inside
+# the directory under TMPDIR that the prefix's "wineserver" file names.
+wine_server_dir_remove() {
+    local server_tmp device inode
+    if server_tmp=$(cat "$1/wineserver" 2>/dev/null) && [ -n "$server_tmp" ] &&
+        device=$(stat -c %D "$1") && inode=$(stat -c %i "$1"); then
+        rm -rf "${TMPDIR:-/tmp}/$server_tmp/server-$device-$(printf %x "$inode")"
+    fi
+}
+
 wine_template_make() {
     wine_find_tools || return 1
     wine_environment
@@ -72,6 +83,7 @@ wine_template_make() {
         cat "$log" >&2
         return 1
     fi
+    wine_server_dir_remove "$1"
     rm -f "$log"
 }
 
@@ -117,13 +129,7 @@ wine_prefix_start() {
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
     timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
-    # The server's socket directory, which Wine leaves behind: the prefix's
-    # server directory under the /tmp directory the prefix names.
-    local server_tmp device inode
-    if server_tmp=$(cat "$WINEPREFIX/wineserver" 2>/dev/null) && [ -n "$server_tmp" ] &&
-        device=$(stat -c %D "$WINEPREFIX") && inode=$(stat -c %i "$WINEPREFIX"); then
-        rm -rf "/tmp/$server_tmp/server-$device-$(printf %x "$inode")"
-    fi
+    wine_server_dir_remove "$WINEPREFIX"
     if [ "${WINE_KEEP:-0}" = 1 ]; then
         echo "wine.sh: prefix kept in $WINEPREFIX" >&2
     else

@@ -52,15 +52,10 @@ server_pid=
 server_dir=
 
 cleanup() {
+    # Removes the server's directory too; the directory that held it was made
+    # for this prefix alone.
     wine_prefix_end
-    # The server leaves its directory behind (on Debian inside a directory of
-    # its own under TMPDIR); it is useless once the server has ended.
-    case $server_dir in
-        */server-*)
-            rm -rf "$server_dir"
-            rmdir "$(dirname "$server_dir")" 2>/dev/null || true
-            ;;
-    esac
+    [ -z "$server_dir" ] || rmdir "$(dirname "$server_dir")" 2>/dev/null || true
 }
 
 fail() {
@@ -72,8 +67,10 @@ fail() {
 # server directory, which is named after the prefix's device and inode. A
 # server that has just started moves there within a moment.
 find_server() {
-    local suffix proc comm cwd attempt
-    suffix=/server-$(printf %x "$(stat -c %d "$WINEPREFIX")")-$(printf %x "$(stat -c %i "$WINEPREFIX")")
+    local expected suffix proc comm cwd attempt
+    expected=$(wine_server_dir "$WINEPREFIX") || fail "the prefix names no directory for its server"
+    # Compared by its last two names, whatever links TMPDIR goes through.
+    suffix=/$(basename "$(dirname "$expected")")/$(basename "$expected")
     for ((attempt = 0; attempt < 100; attempt++)); do
         for proc in /proc/[0-9]*; do
             read -r comm 2>/dev/null <"$proc/comm" || continue

@@ -2,7 +2,7 @@
 # shellcheck disable=SC2034 # WINE_STATUS, WINE_C and the like are for the callers
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
-# message boxes. Sourced by tests/wine/smoke.sh and tools/demo.sh.
+# message boxes. Sourced by tests/wine/scenario.sh, tools/demo.sh and tools/bench.sh.
 #
 #   wine_template_make DIR
 #       Makes a prefix in DIR (which must not exist) for wine_prefix_start to copy.
@@ -60,15 +60,20 @@ wine_environment() {
     unset DISPLAY WAYLAND_DISPLAY
 }
 
-# Removes the directory of the prefix's server, which Wine leaves behind once
-# the server has ended: it is named after the prefix's device and inode, inside
-# the directory under TMPDIR that the prefix's "wineserver" file names.
-wine_server_dir_remove() {
+# The directory the server of the prefix PREFIX works in: named after the
+# prefix's device and inode, inside the directory under TMPDIR that the
+# prefix's "wineserver" file names. Fails when the prefix names none.
+wine_server_dir() {
     local server_tmp device inode
-    if server_tmp=$(cat "$1/wineserver" 2>/dev/null) && [ -n "$server_tmp" ] &&
-        device=$(stat -c %D "$1") && inode=$(stat -c %i "$1"); then
-        rm -rf "${TMPDIR:-/tmp}/$server_tmp/server-$device-$(printf %x "$inode")"
-    fi
+    server_tmp=$(cat "$1/wineserver" 2>/dev/null) && [ -n "$server_tmp" ] &&
+        device=$(stat -c %D "$1") && inode=$(stat -c %i "$1") &&
+        printf '%s/%s/server-%s-%x\n' "${TMPDIR:-/tmp}" "$server_tmp" "$device" "$inode"
+}
+
+# Wine leaves the server's directory behind once the server has ended.
+wine_server_dir_remove() {
+    local dir
+    if dir=$(wine_server_dir "$1"); then rm -rf "$dir"; fi
 }
 
 wine_template_make() {

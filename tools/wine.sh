@@ -4,6 +4,10 @@
 # installer and the game (tests/wine) and a watcher that reads and answers its
 # message boxes. Sourced by tests/wine/scenario.sh, tools/demo.sh and tools/bench.sh.
 #
+# 64-bit programs in a 64-bit prefix, or with WINE_ARCH=win32 32-bit ones in a
+# 32-bit prefix: those need 32-bit Wine, which this kernel runs only under
+# qemu's emulation, so run the callers under tools/namespace.sh --i386.
+#
 #   wine_template_make DIR
 #       Makes a prefix in DIR (which must not exist) for wine_prefix_start to copy.
 #   wine_prefix_start LAUNCHER_EXE HELPER_DIR [TEMPLATE]
@@ -33,12 +37,19 @@
 # Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
 # each process, so WIN.INI is changed only between runs, never during one.
 
-WINE_RUN_SECONDS=30 # a launcher run that takes longer is stuck
-
+# Finds Wine for WINE_ARCH (win64 unless set), and sets WINE, WINE_SERVER and
+# WINE_RUN_SECONDS, after which a launcher run counts as stuck.
 wine_find_tools() {
-    # Debian's 64-bit loader is not on PATH; /usr/bin/wine wants the 32-bit one.
+    local loaders
+    case ${WINE_ARCH:=win64} in
+        # Debian's 64-bit loader is not on PATH; /usr/bin/wine wants the 32-bit one.
+        win64) loaders=(/usr/lib/wine/wine64 "$(command -v wine64 || true)"); WINE_RUN_SECONDS=30 ;;
+        # Emulated, and so several times slower, more so on a busy machine.
+        win32) loaders=(/usr/lib/wine/wine); WINE_RUN_SECONDS=90 ;;
+        *) echo "wine.sh: WINE_ARCH must be win64 or win32, not $WINE_ARCH" >&2; return 1 ;;
+    esac
     WINE=
-    for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
+    for candidate in "${loaders[@]}"; do
         if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE=$candidate; break; fi
     done
     WINE_SERVER=
@@ -46,15 +57,19 @@ wine_find_tools() {
         if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE_SERVER=$candidate; break; fi
     done
     if [ -z "$WINE" ] || [ -z "$WINE_SERVER" ]; then
-        echo "wine.sh: 64-bit Wine not found (Debian package wine64)" >&2
+        case $WINE_ARCH in
+            win64) echo "wine.sh: 64-bit Wine not found (Debian package wine64)" >&2 ;;
+            win32) echo "wine.sh: 32-bit Wine not found (Debian package wine32:i386)" >&2 ;;
+        esac
         return 1
     fi
 }
 
 wine_environment() {
     export WINEDEBUG=-all
-    # No prompts to fetch Mono or Gecko, which nothing here needs.
-    export WINEDLLOVERRIDES='mscoree,mshtml='
+    # No prompts to fetch Mono or Gecko, which nothing here needs, and no
+    # menu entries and file associations written into the user's home.
+    export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
     # Headless: windows go to Wine's null driver, so no X server is needed,
     # yet a message box is still a real dialog the watcher can find.
     unset DISPLAY WAYLAND_DISPLAY
@@ -81,7 +96,7 @@ wine_template_make() {
     wine_environment
     local log=$1.log
     mkdir -p "$(dirname "$1")" || return 1
-    if ! WINEPREFIX=$1 timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
+    if ! WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
         ! WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 ||
         ! WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -w; then
         echo "wine.sh: could not make a Wine prefix in $1:" >&2
@@ -109,13 +124,13 @@ wine_prefix_start() {
     WINE_HELPER_DIR=$2
     local template=${3:-}
     local file
+    wine_find_tools || return 1
     for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR"/{install,Quor,decoy,boxwatch}.exe; do
         if [ ! -f "$file" ]; then
-            echo "wine.sh: $file is missing; build the win64 preset first" >&2
+            echo "wine.sh: $file is missing; build the $WINE_ARCH preset first" >&2
             return 1
         fi
     done
-    wine_find_tools || return 1
     wine_environment
 
     WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX") || return 1

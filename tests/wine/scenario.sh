@@ -14,6 +14,9 @@
 #
 # Each run gets a fresh copy of TEMPLATE, so scenarios share no state and may
 # run side by side. Exits non-zero when any check fails.
+#
+# Run it under tools/namespace.sh, where a scenario may mount over a file; for
+# a 32-bit launcher with WINE_ARCH=win32, under tools/namespace.sh --i386.
 set -u
 
 here=$(dirname "$0")
@@ -113,14 +116,16 @@ descriptor_before() {
     printf "$@" >"$WINE_C/marlock.ini"
 }
 
-# WIN.INI that not even root may change: immutable until the scenario ends.
+# WIN.INI that cannot be written, not even by root: a read-only view of the
+# file mounted over it, in the namespace the scenarios run in (see
+# tests/wine/CMakeLists.txt), until the scenario ends.
 win_ini_unwritable() {
     local file=$WINE_C/windows/win.ini
-    if ! chattr +i "$file"; then
-        fail "could not make WIN.INI unwritable (chattr +i needs root and an ext2/3/4 file system)"
+    if ! mount --bind "$file" "$file" || ! mount -o remount,bind,ro "$file"; then
+        fail "could not make WIN.INI read-only (scenarios run in tools/namespace.sh, which allows mounts)"
         return 1
     fi
-    undo_steps+=("chattr -i '$file'")
+    undo_steps+=("umount '$file'")
 }
 
 # A file for the scenario's own data, outside the prefix.

@@ -1,12 +1,15 @@
 # Sourced by the tools: installs the Debian packages that are missing.
 # Needs root on a fresh machine; does nothing when all are there.
 
+is_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
 install_missing() {
     local missing=()
     local package
     for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$package")
+        is_installed "$package" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
@@ -31,21 +34,22 @@ FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev libgtest-dev)
 # preferred otherwise, so nothing else on the machine changes. Without its
 # recommended qemu-user-binfmt, which would hand every 32-bit program on the
 # machine to qemu: the tests register qemu in a namespace of their own.
-WIN32_PACKAGES=(wine32:i386 qemu-user)
+# qemu 10 is the one known to work.
+QEMU_USER_MINIMUM=1:10
 
 install_win32_wine() {
-    local have_all=1 package
-    for package in "${WIN32_PACKAGES[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-            have_all=0
-    done
-    [ $have_all = 1 ] && return 0
+    local qemu_version
+    qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null) || qemu_version=
+    if is_installed wine32:i386 && is_installed qemu-user &&
+        dpkg --compare-versions "$qemu_version" ge "$QEMU_USER_MINIMUM"; then
+        return 0
+    fi
     export DEBIAN_FRONTEND=noninteractive
     add_backports_source || return 1
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386 || { echo "deps.sh: could not add the i386 architecture" >&2; return 1; }
     fi
-    echo "Installing: ${WIN32_PACKAGES[*]} (qemu-user from bookworm-backports)"
+    echo "Installing: wine32:i386, and qemu-user from bookworm-backports"
     apt-get update -qq || { echo "deps.sh: apt-get update failed" >&2; return 1; }
     apt-get install -y -qq wine32:i386 >/dev/null ||
         { echo "deps.sh: could not install wine32:i386" >&2; return 1; }

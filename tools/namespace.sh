@@ -12,8 +12,8 @@
 # Exits with the command's status, or 125 naming the step that failed.
 set -u
 
-# qemu's own registration for i386 ELF executables: ELF, 32-bit, little-endian,
-# an executable or shared object for the 386. "F" opens the emulator now, so
+# qemu's own registration for i386 ELF files (magic, then mask): ELF, 32-bit,
+# little-endian, an executable or shared object for the 386. "F" opens the emulator now, so
 # that it is found whatever root the programs see later.
 I386_BINFMT=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 I386_BINFMT+=':\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
@@ -30,8 +30,8 @@ register_i386() {
         fail "/usr/bin/qemu-i386 is missing (Debian package qemu-user, from bookworm-backports)"
     mount -t binfmt_misc binfmt_misc "$BINFMT_DIR" ||
         fail "could not mount binfmt_misc on $BINFMT_DIR in the namespace (the kernel may not give namespaces their own)"
-    # printf's %b turns the \x escapes into the bytes binfmt_misc wants.
-    printf '%b' "$I386_BINFMT" >"$BINFMT_DIR/register" ||
+    # As text: binfmt_misc decodes the \x escapes itself.
+    printf '%s' "$I386_BINFMT" >"$BINFMT_DIR/register" ||
         fail "could not register qemu-i386 with the namespace's binfmt_misc"
     grep -qx enabled "$BINFMT_DIR/qemu-i386" 2>/dev/null ||
         fail "qemu-i386 is registered but not enabled in the namespace's binfmt_misc"

@@ -66,7 +66,8 @@ wine_find_tools() {
 }
 
 wine_environment() {
-    export WINEDEBUG=-all
+    # Quiet unless the caller asks for channels (WINE_DEBUG, in WINEDEBUG's form).
+    export WINEDEBUG=${WINE_DEBUG:--all}
     # No prompts to fetch Mono or Gecko, which nothing here needs, and no
     # menu entries and file associations written into the user's home.
     export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'

@@ -25,6 +25,12 @@ source "$here/../../tools/wine.sh"
 # shellcheck source=scenarios.sh
 source "$here/scenarios.sh"
 
+# Wine's own error lines go to the test's output, which is shown when a
+# scenario fails: a Windows program that dies before it can record anything
+# leaves only those. Every run has a few that are expected: no display driver
+# and no tray (headless), and winemenubuilder not run (wine.sh turns it off).
+WINE_DEBUG=-all,err+all
+
 # Where the launcher is started from: it finds install.exe there. The game
 # files the stand-in installer installs wait in a directory of their own, so
 # that no Quor.exe lies in the launcher's current directory.

@@ -40,12 +40,14 @@
 # Finds Wine for WINE_ARCH (win64 unless set), and sets WINE, WINE_SERVER and
 # WINE_RUN_SECONDS, after which a launcher run counts as stuck.
 wine_find_tools() {
-    local loaders
+    local loaders package
     case ${WINE_ARCH:=win64} in
         # Debian's 64-bit loader is not on PATH; /usr/bin/wine wants the 32-bit one.
-        win64) loaders=(/usr/lib/wine/wine64 "$(command -v wine64 || true)"); WINE_RUN_SECONDS=30 ;;
+        win64) loaders=(/usr/lib/wine/wine64 "$(command -v wine64 || true)")
+               package='64-bit Wine (Debian package wine64)'; WINE_RUN_SECONDS=30 ;;
         # Emulated, and so several times slower, more so on a busy machine.
-        win32) loaders=(/usr/lib/wine/wine); WINE_RUN_SECONDS=90 ;;
+        win32) loaders=(/usr/lib/wine/wine)
+               package='32-bit Wine (Debian package wine32:i386)'; WINE_RUN_SECONDS=90 ;;
         *) echo "wine.sh: WINE_ARCH must be win64 or win32, not $WINE_ARCH" >&2; return 1 ;;
     esac
     WINE=
@@ -57,10 +59,7 @@ wine_find_tools() {
         if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE_SERVER=$candidate; break; fi
     done
     if [ -z "$WINE" ] || [ -z "$WINE_SERVER" ]; then
-        case $WINE_ARCH in
-            win64) echo "wine.sh: 64-bit Wine not found (Debian package wine64)" >&2 ;;
-            win32) echo "wine.sh: 32-bit Wine not found (Debian package wine32:i386)" >&2 ;;
-        esac
+        echo "wine.sh: $package not found" >&2
         return 1
     fi
 }

@@ -4,9 +4,18 @@
 # target is defined.
 
 # Our own process entry instead of the C runtime's start-up code, which would
-# bring in imports and code the launcher never uses.
-target_sources(Launcher PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/Start.cpp)
-target_link_options(Launcher PRIVATE -nostartfiles)
+# bring in imports and code the launcher never uses; and no C runtime at all:
+# Windows 95 as first released has no msvcrt.dll, and refuses to start a
+# program that imports it. Only the libraries named here are linked, so a
+# call into a C runtime fails the link instead of adding an import.
+target_sources(Launcher PRIVATE
+    ${PROJECT_SOURCE_DIR}/platform/win32/Start.cpp
+    ${PROJECT_SOURCE_DIR}/platform/win32/Memory.cpp)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/platform/win32/Memory.cpp PROPERTIES
+    COMPILE_OPTIONS "-ffreestanding;-fno-tree-loop-distribute-patterns")
+target_link_options(Launcher PRIVATE -nostdlib)
+# libgcc for what the compiler itself may call (stack probes, say).
+target_link_libraries(Launcher PRIVATE kernel32 user32 gcc)
 # That entry runs no global constructors, so having one is a link error. The
 # linker lays the constructor list out as a -1 marker, the constructors and a
 # 0 end marker, each of pointer size.

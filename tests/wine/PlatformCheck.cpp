@@ -197,6 +197,37 @@ std::string LogLines(const std::string& log, const std::string& start)
     return lines.empty() ? "(none)" : lines;
 }
 
+// Watches for dialogs of this process, as the shell shows one on a failure
+// unless asked not to, and closes each, so that the check never waits on one.
+struct BoxWatch {
+    HANDLE stop;
+    char firstCaption[128];
+};
+
+BOOL CALLBACK CloseBox(HWND window, LPARAM parameter)
+{
+    auto* watch = reinterpret_cast<BoxWatch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char kind[16];
+    if (process == GetCurrentProcessId() && GetClassNameA(window, kind, sizeof kind) != 0 &&
+        std::string(kind) == "#32770") {
+        if (watch->firstCaption[0] == '\0' &&
+            GetWindowTextA(window, watch->firstCaption, sizeof watch->firstCaption) == 0)
+            std::snprintf(watch->firstCaption, sizeof watch->firstCaption, "(no caption)");
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+
+DWORD WINAPI WatchBoxes(void* parameter)
+{
+    auto* watch = static_cast<BoxWatch*>(parameter);
+    while (WaitForSingleObject(watch->stop, 50) == WAIT_TIMEOUT)
+        EnumWindows(CloseBox, reinterpret_cast<LPARAM>(watch));
+    return 0;
+}
+
 void CheckShellStart(const std::string& work)
 {
     const std::string log = work + "\\helpers.log";
@@ -215,6 +246,9 @@ void CheckShellStart(const std::string& work)
                        static_cast<DWORD>(decoy.size() + 1));
         RegCloseKey(appPath);
     }
+
+    BoxWatch watch = {CreateEventA(nullptr, TRUE, FALSE, nullptr), ""};
+    const HANDLE watcher = CreateThread(nullptr, 0, WatchBoxes, &watch, 0, nullptr);
 
     char directory[MAX_PATH];
     GetCurrentDirectoryA(sizeof directory, directory);
@@ -248,6 +282,9 @@ void CheckShellStart(const std::string& work)
         WaitForSingleObject(none, 30000);
     SetCurrentDirectoryA(directory);
 
+    SetEvent(watch.stop);
+    WaitForSingleObject(watcher, INFINITE);
+    CheckEqual("boxes the shell showed", "(none)", watch.firstCaption[0] != '\0' ? watch.firstCaption : "(none)");
     CheckEqual("decoys run", "(none)", LogLines(ReadLog(log), "decoy "));
 }
 

@@ -72,7 +72,8 @@ std::string ErrorText(DWORD error)
 
 bool WriteBytes(const std::string& path, const std::string& bytes)
 {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -234,10 +235,11 @@ void CheckShellStart(const std::string& work)
     SetEnvironmentVariableA("TEST_LOG", log.c_str());
     SetEnvironmentVariableA("TEST_INSTALL_DELAY_MS", "1500");
     SetEnvironmentVariableA("TEST_INSTALL_EXIT", "7");
-    // Where a search would look, a decoy: App Paths too.
+    // The shell looks up a bare name in App Paths too: it names a decoy.
     HKEY appPath;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\install.exe", 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, &appPath, nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\install.exe", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &appPath, nullptr) == ERROR_SUCCESS) {
         char self[MAX_PATH];
         const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
         std::string decoy(self, length);
@@ -258,7 +260,8 @@ void CheckShellStart(const std::string& work)
           process != nullptr ? "a process handle" : "none, " + ErrorText(GetLastError()));
     if (process != nullptr) {
         // The launcher's own wait, on the handle the shell gave.
-        CheckEqual("wait on the installer", WAIT_OBJECT_0, platform::WaitForSingleObject(process, platform::Infinite));
+        CheckEqual("wait on the installer", WAIT_OBJECT_0,
+                   platform::WaitForSingleObject(process, platform::Infinite));
         const DWORD waited = GetTickCount() - start;
         // What the installer logs last, it logs just before it ends.
         const std::string afterWait = ReadLog(log);
@@ -277,14 +280,16 @@ void CheckShellStart(const std::string& work)
     // lies on the search path, and the shell shows no box of its own.
     SetCurrentDirectoryA(work.c_str());
     void* const none = StartInstallerThroughShell();
-    Check(none == nullptr, "start from a directory without install.exe", "no process", none == nullptr ? "no process" : "a process");
+    Check(none == nullptr, "start from a directory without install.exe", "no process",
+          none == nullptr ? "no process" : "a process");
     if (none != nullptr)
         WaitForSingleObject(none, 30000);
     SetCurrentDirectoryA(directory);
 
     SetEvent(watch.stop);
     WaitForSingleObject(watcher, INFINITE);
-    CheckEqual("boxes the shell showed", "(none)", watch.firstCaption[0] != '\0' ? watch.firstCaption : "(none)");
+    CheckEqual("boxes the shell showed", "(none)",
+               watch.firstCaption[0] != '\0' ? watch.firstCaption : "(none)");
     CheckEqual("decoys run", "(none)", LogLines(ReadLog(log), "decoy "));
 }
 

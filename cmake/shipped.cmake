@@ -4,9 +4,19 @@
 # target is defined.
 
 # Our own process entry instead of the C runtime's start-up code, which would
-# bring in imports and code the launcher never uses.
+# bring in imports and code the launcher never uses; and no C runtime at all:
+# Windows 95 as first released has no msvcrt.dll, and refuses to start a
+# program that imports it. Only the libraries named here are linked, so a
+# call into a C runtime fails the link, naming the function, instead of
+# adding an import. That holds for the memcpy and memset GCC may call on its
+# own to copy or clear a large record: today it inlines them (checked at -Os
+# and -O0); should it ever call one, give it one in platform/win32, built
+# with -ffreestanding -fno-tree-loop-distribute-patterns so that the loop is
+# not turned back into a call to itself.
 target_sources(Launcher PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/Start.cpp)
-target_link_options(Launcher PRIVATE -nostartfiles)
+target_link_options(Launcher PRIVATE -nostdlib)
+# libgcc for what the compiler itself may call (stack probes, say).
+target_link_libraries(Launcher PRIVATE kernel32 user32 gcc)
 # That entry runs no global constructors, so having one is a link error. The
 # linker lays the constructor list out as a -1 marker, the constructors and a
 # 0 end marker, each of pointer size.

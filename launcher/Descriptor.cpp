@@ -4,10 +4,6 @@
 
 #include "Platform.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 char DescriptorPath[PathBufferSize];
 
 namespace {
@@ -50,36 +46,40 @@ private:
     const unsigned char* end_;
 };
 
-// The whole file in a new buffer (null when it is empty); false when the file
-// cannot be opened or read, which the launcher treats alike.
+} // namespace
+
 bool ReadWholeFile(const char* path, char*& data, std::size_t& size)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
     data = nullptr;
     size = 0;
-    long end = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        end = std::ftell(file);
-    bool ok = end >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok && end > 0) {
-        data = static_cast<char*>(std::malloc(static_cast<std::size_t>(end)));
-        ok = data != nullptr;
-        if (ok) {
-            size = std::fread(data, 1, static_cast<std::size_t>(end), file);
-            ok = std::ferror(file) == 0;
+    // Others may have the file open, even for writing (an installer that has
+    // not closed it yet). Never FILE_SHARE_DELETE: Windows 95 rejects it.
+    const platform::HANDLE file =
+        platform::CreateFileA(path, platform::GenericRead, platform::FileShareRead | platform::FileShareWrite,
+                              nullptr, platform::OpenExisting, platform::FileAttributeNormal, nullptr);
+    if (file == platform::InvalidHandleValue())
+        return false;
+    // A size that needs the high part does not fit in memory; the largest
+    // low part is also how the call says that it failed.
+    platform::DWORD high = 0;
+    const platform::DWORD low = platform::GetFileSize(file, &high);
+    bool ok = high == 0 && low != platform::InvalidFileSize;
+    if (ok && low > 0) {
+        const platform::HANDLE heap = platform::GetProcessHeap();
+        data = static_cast<char*>(platform::HeapAlloc(heap, 0, low));
+        platform::DWORD read = 0;
+        ok = data != nullptr && platform::ReadFile(file, data, low, &read, nullptr);
+        // A file that shrank since its size was taken is read as it is now.
+        size = read;
+        if (!ok && data != nullptr) {
+            platform::HeapFree(heap, 0, data);
+            data = nullptr;
+            size = 0;
         }
     }
-    std::fclose(file);
-    if (!ok) {
-        std::free(data);
-        data = nullptr;
-    }
+    platform::CloseHandle(file);
     return ok;
 }
-
-} // namespace
 
 DescriptorValue ParseDescriptor(const char* bytes, std::size_t size)
 {
@@ -132,7 +132,8 @@ char* ReadInstallPath()
     DescriptorPath[0] = windowsDirectory[0];
     DescriptorPath[1] = ':';
     DescriptorPath[2] = '\\';
-    std::memcpy(DescriptorPath + 3, DescriptorFileName, sizeof DescriptorFileName);
+    for (std::size_t i = 0; i < sizeof DescriptorFileName; ++i)
+        DescriptorPath[3 + i] = DescriptorFileName[i];
 
     // No descriptor (the installer was cancelled, say) ends the launcher quietly.
     char* data;
@@ -140,7 +141,8 @@ char* ReadInstallPath()
     if (!ReadWholeFile(DescriptorPath, data, size))
         platform::ExitProcess(0);
     const DescriptorValue value = ParseDescriptor(data, size);
-    std::free(data);
+    if (data != nullptr)
+        platform::HeapFree(platform::GetProcessHeap(), 0, data);
     if (value.status != DescriptorStatus::Found) {
         ReportError("Cannot find path descriptor!");
         platform::ExitProcess(0);
@@ -148,6 +150,7 @@ char* ReadInstallPath()
 
     // Lives until the process ends, as the caller expects of it.
     static char installPath[PathBufferSize];
-    std::memcpy(installPath, value.text, sizeof installPath);
+    for (std::size_t i = 0; i < sizeof installPath; ++i)
+        installPath[i] = value.text[i];
     return installPath;
 }

@@ -23,3 +23,9 @@ struct DescriptorValue {
 // to a line feed, a NUL or the end. Reads exactly `size` bytes, which need not
 // end in a NUL; `bytes` may be null when `size` is 0.
 DescriptorValue ParseDescriptor(const char* bytes, std::size_t size);
+
+// Reads the file at `path` whole into a new buffer from the process heap
+// (null when the file is empty), which the caller releases with HeapFree.
+// False, with nothing to release, when the file cannot be opened or read or
+// is too big to hold.
+bool ReadWholeFile(const char* path, char*& data, std::size_t& size);

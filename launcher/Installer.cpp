@@ -3,25 +3,58 @@
 
 #include "Platform.h"
 
+void* StartInstallerThroughShell()
+{
+    // Loaded only now: a normal start needs nothing beyond KERNEL32 and USER32.
+    platform::HMODULE shell = platform::LoadLibraryA("shell32.dll");
+    if (shell == nullptr)
+        return nullptr;
+    const auto shellExecuteEx =
+        reinterpret_cast<platform::ShellExecuteExAFunction>(platform::GetProcAddress(shell, "ShellExecuteExA"));
+    if (shellExecuteEx == nullptr)
+        return nullptr;
+
+    platform::SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    // The process handle is wanted for the wait; our own box reports failures.
+    info.fMask = platform::SeeMaskNoCloseProcess | platform::SeeMaskFlagNoUi;
+    // The default verb, no owner window. The leading ".\" keeps the shell to
+    // the current directory: no search path, no App Paths.
+    info.lpFile = ".\\install.exe";
+    info.nShow = platform::SwShowNormal;
+    if (!shellExecuteEx(&info))
+        return nullptr; // the player declined the prompt, say
+    return info.hProcess;
+}
+
 int RunInstaller()
 {
     platform::STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     platform::PROCESS_INFORMATION installer = {};
+    platform::HANDLE process;
     // By bare name: the installer must lie in the current directory, never
     // on the search path. It gets a console of its own and our handles.
-    if (!platform::CreateProcessA(InstallerName, nullptr, nullptr, nullptr, 1,
-                                  platform::CreateNewConsole, nullptr, nullptr, &startup,
-                                  &installer)) {
-        ReportError("Cannot find install prog!");
-        return 0;
+    if (platform::CreateProcessA(InstallerName, nullptr, nullptr, nullptr, 1, platform::CreateNewConsole,
+                                 nullptr, nullptr, &startup, &installer)) {
+        process = installer.hProcess;
+    } else {
+        // Windows takes a program named like an installer for one that needs
+        // elevation, which only the shell asks the player for. Any other
+        // failure means there is no installer to start.
+        process = platform::GetLastError() == platform::ErrorElevationRequired ? StartInstallerThroughShell()
+                                                                                : nullptr;
+        if (process == nullptr) {
+            ReportError("Cannot find install prog!");
+            return 0;
+        }
     }
     // Block on the process itself: nothing is spent while the installer runs,
     // and an installer that exits with status 259 (STILL_ACTIVE) still ends the
     // wait. A wait that fails cannot be mended here, so go on as if it ended.
     // The installer's exit status is not looked at: the descriptor it leaves,
     // or does not, tells whether it installed.
-    platform::WaitForSingleObject(installer.hProcess, platform::Infinite);
+    platform::WaitForSingleObject(process, platform::Infinite);
 
     const char* installPath = ReadInstallPath();
     if (!platform::WriteProfileStringA(ProfileSection, ProfileKey, installPath)) {

@@ -3,8 +3,6 @@
 
 #include "Platform.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr char GameStartFailed[] = "Cannot find game EXE!";
@@ -20,6 +18,29 @@ void ReadInstallEntry(char (&installPath)[PathBufferSize])
 unsigned char UpperCaseAscii(unsigned char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+// Whole texts, byte by byte: nothing is ignored or folded, whatever the
+// locale (unlike lstrcmpA, which gives hyphens and apostrophes no weight).
+bool SameText(const char* a, const char* b)
+{
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// Appends the text at `end` when it fits before `limit` with a NUL after it.
+bool Append(char*& end, const char* limit, const char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (end + 1 >= limit)
+            return false;
+        *end++ = *text;
+    }
+    *end = '\0';
+    return true;
 }
 
 } // namespace
@@ -47,21 +68,13 @@ void StartGame(const char* installPath)
     // Windows start another program found at the space. A command line that
     // does not fit is not started at all.
     char commandLine[PathBufferSize];
-    const std::size_t directoryLength = std::strlen(installPath);
-    constexpr std::size_t addedLength = 3 + sizeof GameExeName - 1; // two quotes and a backslash
-    if (directoryLength + addedLength >= sizeof commandLine) {
+    char* end = commandLine;
+    const char* const limit = commandLine + sizeof commandLine;
+    if (!Append(end, limit, "\"") || !Append(end, limit, installPath) || !Append(end, limit, "\\") ||
+        !Append(end, limit, GameExeName) || !Append(end, limit, "\"")) {
         ReportError(GameStartFailed);
         return;
     }
-    char* end = commandLine;
-    *end++ = '"';
-    std::memcpy(end, installPath, directoryLength);
-    end += directoryLength;
-    *end++ = '\\';
-    std::memcpy(end, GameExeName, sizeof GameExeName - 1);
-    end += sizeof GameExeName - 1;
-    *end++ = '"';
-    *end = '\0';
 
     if (platform::WinExec(commandLine, platform::SwShowDefault) <= 31)
         ReportError(GameStartFailed);
@@ -71,7 +84,7 @@ int LaunchMain(void*, void*, char*, int)
 {
     char installPath[PathBufferSize];
     ReadInstallEntry(installPath);
-    if (std::strcmp(installPath, NotInstalledMarker) == 0) {
+    if (SameText(installPath, NotInstalledMarker)) {
         if (!RunInstaller())
             platform::ExitProcess(0);
         // What was recorded is read back and used as it is.

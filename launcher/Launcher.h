@@ -33,6 +33,11 @@ void ReportError(const char* message);
 // status 0 when the descriptor cannot be read or holds no usable value.
 int RunInstaller();
 
+// Starts .\install.exe through the shell, which asks the player's leave when
+// Windows says the installer needs elevation. Returns the installer's process
+// handle, or null when it was not started (declined, or no shell to ask).
+void* StartInstallerThroughShell();
+
 // Reads the installation directory from the descriptor file. Returns a
 // NUL-terminated text of at most PathBufferSize - 1 bytes that lasts until the
 // process ends; ends the process with status 0 instead of returning when there

@@ -5,7 +5,15 @@
 // platform/host is an in-memory fake for the unit tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// The calling convention of Windows' API functions and of the program entry.
+#if defined(_WIN32)
+#define PLATFORM_WINAPI __stdcall
+#else
+#define PLATFORM_WINAPI
+#endif
 
 namespace platform {
 
@@ -17,8 +25,12 @@ using UINT = unsigned int;
 using HANDLE = void*;
 using HWND = void*;
 using HINSTANCE = void*;
+using HMODULE = void*;
+// Any function found at run time; cast to its own type before the call.
+using FARPROC = void(PLATFORM_WINAPI*)();
 
 struct SECURITY_ATTRIBUTES;
+struct OVERLAPPED;
 
 // Same layout as the Windows records, so the win32 backend can pass them on.
 struct STARTUPINFOA {
@@ -49,11 +61,48 @@ struct PROCESS_INFORMATION {
     DWORD dwThreadId;
 };
 
+// The shell's record for ShellExecuteExA (shell32.dll).
+struct SHELLEXECUTEINFOA {
+    DWORD cbSize;
+    DWORD fMask;
+    HWND hwnd;
+    const char* lpVerb;
+    const char* lpFile;
+    const char* lpParameters;
+    const char* lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp;
+    void* lpIDList;
+    const char* lpClass;
+    void* hkeyClass;
+    DWORD dwHotKey;
+    HANDLE hIcon; // also hMonitor, which shares its place
+    HANDLE hProcess;
+};
+using ShellExecuteExAFunction = BOOL(PLATFORM_WINAPI*)(SHELLEXECUTEINFOA* info);
+
 constexpr DWORD CreateNewConsole = 0x00000010;
 constexpr DWORD Infinite = 0xFFFFFFFF;
 constexpr UINT MbOk = 0x00000000;
 constexpr UINT MbIconHand = 0x00000010;
 constexpr UINT SwShowDefault = 10;
+constexpr int SwShowNormal = 1;
+constexpr DWORD GenericRead = 0x80000000;
+constexpr DWORD FileShareRead = 0x00000001;
+constexpr DWORD FileShareWrite = 0x00000002;
+constexpr DWORD OpenExisting = 3;
+constexpr DWORD FileAttributeNormal = 0x00000080;
+constexpr DWORD InvalidFileSize = 0xFFFFFFFF;
+constexpr DWORD ErrorElevationRequired = 740;
+constexpr DWORD ErrorCancelled = 1223;
+constexpr DWORD SeeMaskNoCloseProcess = 0x00000040;
+constexpr DWORD SeeMaskFlagNoUi = 0x00000400;
+
+// What CreateFileA returns when it cannot open the file.
+inline HANDLE InvalidHandleValue()
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
 
 DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue,
                         char* returnedString, DWORD size);
@@ -66,16 +115,22 @@ BOOL CreateProcessA(const char* applicationName, char* commandLine,
                     const char* currentDirectory, STARTUPINFOA* startupInfo,
                     PROCESS_INFORMATION* processInformation);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+DWORD GetLastError();
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
+                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile);
+DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
+              OVERLAPPED* overlapped);
+BOOL CloseHandle(HANDLE object);
+HANDLE GetProcessHeap();
+void* HeapAlloc(HANDLE heap, DWORD flags, std::size_t bytes);
+BOOL HeapFree(HANDLE heap, DWORD flags, void* memory);
+HMODULE LoadLibraryA(const char* fileName);
+FARPROC GetProcAddress(HMODULE module, const char* procName);
 UINT WinExec(const char* cmdLine, UINT cmdShow);
 BOOL DeleteFileA(const char* fileName);
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 [[noreturn]] void ExitProcess(UINT exitCode);
 
 } // namespace platform
-
-// The calling convention Windows' start-up code uses for the program entry.
-#if defined(_WIN32)
-#define PLATFORM_ENTRY_CALL __stdcall
-#else
-#define PLATFORM_ENTRY_CALL
-#endif

@@ -3,10 +3,11 @@
 //
 // It stands in for the C runtime's own start-up code, which would bring in
 // handlers, TLS support, argument vectors and formatted output the launcher
-// never uses. msvcrt.dll sets itself up when it is loaded, so its functions
-// work without that code. What is left out: running global constructors (the
-// launcher has none, and the link fails should one appear) and flushing open
-// streams at exit (the launcher closes its only file as soon as it is read).
+// never uses. No C runtime is linked at all (cmake/shipped.cmake): the
+// launcher calls only KERNEL32 and USER32. What is left out: running global constructors (the launcher
+// has none, and the link fails should one appear) and flushing open streams
+// at exit (there are none: the launcher reads its only file with ReadFile and
+// closes it as soon as it is read).
 #include <windows.h>
 
 // Provided by the linker: the module's load address, which is its instance handle.

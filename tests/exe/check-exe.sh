@@ -16,30 +16,34 @@ objdump=$1 exe=$2 arch=$3
 # Every function the program imports: what the launcher calls, and what its
 # own start-up (platform/win32/Start.cpp) needs to hand WinMain its
 # arguments. Each one is something an old Windows must provide, so a new
-# import should be a deliberate change of this list.
+# import should be a deliberate change of this list. Windows 95 as first
+# released has every one of them, and no C runtime DLL at all: msvcrt.dll
+# came with Windows only later. (shell32.dll is loaded at run time, and only
+# for an installer that needs elevation, so it is not imported.)
+expected_dlls="KERNEL32.dll USER32.dll"
 expected_imports="\
+KERNEL32.dll CloseHandle
+KERNEL32.dll CreateFileA
 KERNEL32.dll CreateProcessA
 KERNEL32.dll DeleteFileA
 KERNEL32.dll ExitProcess
 KERNEL32.dll GetCommandLineA
+KERNEL32.dll GetFileSize
+KERNEL32.dll GetLastError
+KERNEL32.dll GetProcAddress
+KERNEL32.dll GetProcessHeap
 KERNEL32.dll GetProfileStringA
 KERNEL32.dll GetStartupInfoA
 KERNEL32.dll GetWindowsDirectoryA
+KERNEL32.dll HeapAlloc
+KERNEL32.dll HeapFree
+KERNEL32.dll LoadLibraryA
+KERNEL32.dll ReadFile
 KERNEL32.dll SetCurrentDirectoryA
 KERNEL32.dll WaitForSingleObject
 KERNEL32.dll WinExec
 KERNEL32.dll WriteProfileStringA
-USER32.dll MessageBoxA
-msvcrt.dll fclose
-msvcrt.dll ferror
-msvcrt.dll fopen
-msvcrt.dll fread
-msvcrt.dll free
-msvcrt.dll fseek
-msvcrt.dll ftell
-msvcrt.dll malloc
-msvcrt.dll strcmp
-msvcrt.dll strlen"
+USER32.dll MessageBoxA"
 
 # The most the file may take, icon included.
 max_size=20480
@@ -110,7 +114,11 @@ imports=$(awk '
 ' <<<"$headers" | LC_ALL=C sort)
 echo "      imports:"
 indent <<<"$imports"
-check "DLLs" "KERNEL32.dll USER32.dll msvcrt.dll" "$(cut -d' ' -f1 <<<"$imports" | LC_ALL=C sort -u | xargs)"
+dlls=$(cut -d' ' -f1 <<<"$imports" | LC_ALL=C sort -u | xargs)
+check "DLLs" "$expected_dlls" "$dlls"
+# Any of the C runtimes Windows has known, by name.
+crt_dlls=$(tr ' ' '\n' <<<"$dlls" | grep -iE '^(msvcrt|msvcr[0-9]+|crtdll|ucrtbase|api-ms-win-crt-)' | xargs)
+check "C runtime DLLs imported" "none" "${crt_dlls:-none}"
 expected_sorted=$(LC_ALL=C sort <<<"$expected_imports")
 # One line, entries separated by commas.
 joined() { paste -sd '|' | sed 's/|/, /g'; }

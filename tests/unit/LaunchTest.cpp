@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The fake's Windows directory is on C:, and the launcher opens this name with
-// the C library, so the "file in C:\" lives in the test's working directory.
+// The fake's Windows directory is on C:, and the fake opens this name as a
+// file of the test's working directory.
 const char DescriptorFile[] = "C:\\marlock.ini";
 const std::string GameDir = "C:\\Games\\Quorvale";
 const std::string GameExe = GameDir + "\\Quor.exe";
@@ -74,17 +74,35 @@ protected:
         return section->second.at(ProfileKey);
     }
 
-    static void WriteDescriptor(const std::string& bytes)
+    static void WriteDescriptor(const std::string& bytes, const std::string& file = DescriptorFile)
     {
-        std::ofstream(DescriptorFile, std::ios::binary) << bytes;
+        std::ofstream(file, std::ios::binary) << bytes;
     }
 
     static bool DescriptorExists() { return fs::exists(DescriptorFile); }
 
     // An installer that leaves this descriptor behind when it ends.
-    static void InstallerWrites(const std::string& bytes)
+    static void InstallerWrites(const std::string& bytes, const std::string& file = DescriptorFile)
     {
-        fake::State().installer = [bytes] { WriteDescriptor(bytes); };
+        fake::State().installer = [bytes, file] { WriteDescriptor(bytes, file); };
+    }
+
+    // The descriptor was opened once, for reading only, by a call that
+    // Windows 95 accepts, and nothing the reader opened or took is still held.
+    static void ExpectDescriptorReadAndReleased(const std::string& file = DescriptorFile)
+    {
+        const auto& state = fake::State();
+        ASSERT_EQ(1u, state.fileOpens.size());
+        const fake::CreateFileCall& open = state.fileOpens[0];
+        EXPECT_EQ(file, open.fileName);
+        EXPECT_EQ(0x80000000u, open.desiredAccess) << "GENERIC_READ";
+        EXPECT_EQ(3u, open.shareMode) << "FILE_SHARE_READ | FILE_SHARE_WRITE, never FILE_SHARE_DELETE";
+        EXPECT_FALSE(open.hasSecurityAttributes);
+        EXPECT_EQ(3u, open.creationDisposition) << "OPEN_EXISTING";
+        EXPECT_EQ(0x80u, open.flagsAndAttributes) << "FILE_ATTRIBUTE_NORMAL";
+        EXPECT_FALSE(open.hasTemplateFile);
+        EXPECT_EQ(0, state.openFiles) << "files left open";
+        EXPECT_EQ(0, state.heapBlocks) << "heap blocks not freed";
     }
 
     static Outcome Run()
@@ -159,18 +177,187 @@ TEST_F(Launch, FirstRunInstallsRecordsAndStartsTheGame)
     EXPECT_EQ(sizeof(platform::STARTUPINFOA), start.startupInfoSize);
     EXPECT_TRUE(start.startupInfoZeroAfterSize);
     EXPECT_EQ(std::vector<platform::DWORD>{platform::Infinite}, state.waitTimeouts);
+    EXPECT_EQ(Texts{"CreateProcessA"}, state.waitedFor) << "whose process handle was waited on";
 
     EXPECT_EQ(GameDir, Entry());
     EXPECT_FALSE(DescriptorExists());
+    ExpectDescriptorReadAndReleased();
     EXPECT_EQ(Texts{DescriptorFile}, state.deletedFiles);
     EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
     EXPECT_EQ(Texts{}, BoxTexts());
-    // Recorded first, deleted second, then the entry is read back for the game.
+    // Read whole and closed, recorded, deleted, then the entry is read back
+    // for the game. Nothing is loaded: the shell is for elevation only.
     const Texts expectedOrder{"GetProfileStringA", "CreateProcessA", "WaitForSingleObject",
-                              "GetWindowsDirectoryA", "WriteProfileStringA", "DeleteFileA",
-                              "GetProfileStringA", "SetCurrentDirectoryA", "SetCurrentDirectoryA",
-                              "SetCurrentDirectoryA", "WinExec"};
+                              "GetWindowsDirectoryA", "CreateFileA", "GetFileSize", "GetProcessHeap",
+                              "HeapAlloc", "ReadFile", "CloseHandle", "GetProcessHeap", "HeapFree",
+                              "WriteProfileStringA", "DeleteFileA", "GetProfileStringA",
+                              "SetCurrentDirectoryA", "SetCurrentDirectoryA", "SetCurrentDirectoryA", "WinExec"};
     EXPECT_EQ(expectedOrder, state.calls);
+}
+
+TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
+{
+    InstallerWrites("[Setup]\r\nDestinationPath=" + GameDir + "\r\n");
+    fake::State().createProcessError = 740; // ERROR_ELEVATION_REQUIRED
+
+    const Outcome outcome = Run();
+
+    EXPECT_EQ(1u, outcome.status);
+    EXPECT_FALSE(outcome.endedEarly);
+    const auto& state = fake::State();
+    ASSERT_EQ(1u, state.processStarts.size()) << "CreateProcessA is tried first";
+    EXPECT_EQ("install.exe", state.processStarts[0].applicationName);
+    EXPECT_EQ(Texts{"shell32.dll"}, state.librariesLoaded);
+    EXPECT_EQ(Texts{"ShellExecuteExA"}, state.functionsLookedUp);
+    ASSERT_EQ(1u, state.shellExecutes.size());
+    const fake::ShellExecuteCall& shell = state.shellExecutes[0];
+    EXPECT_EQ(sizeof(platform::SHELLEXECUTEINFOA), shell.size);
+    EXPECT_EQ(0x440u, shell.mask) << "SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI";
+    EXPECT_EQ(nullptr, shell.owner);
+    EXPECT_EQ("(null)", shell.verb) << "the default verb";
+    EXPECT_EQ(".\\install.exe", shell.file) << "the current directory only";
+    EXPECT_EQ("(null)", shell.parameters);
+    EXPECT_EQ("(null)", shell.directory);
+    EXPECT_EQ(1, shell.show) << "SW_SHOWNORMAL";
+    EXPECT_TRUE(shell.restZero) << "every other field zero";
+    EXPECT_EQ(Texts{"ShellExecuteExA"}, state.waitedFor) << "whose process handle was waited on";
+    EXPECT_EQ(std::vector<platform::DWORD>{platform::Infinite}, state.waitTimeouts);
+
+    EXPECT_EQ(GameDir, Entry());
+    EXPECT_FALSE(DescriptorExists());
+    ExpectDescriptorReadAndReleased();
+    EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
+    EXPECT_EQ(Texts{}, BoxTexts());
+    const Texts expectedStart{"GetProfileStringA", "CreateProcessA", "GetLastError", "LoadLibraryA",
+                              "GetProcAddress", "ShellExecuteExA", "WaitForSingleObject",
+                              "GetWindowsDirectoryA"};
+    ASSERT_LE(expectedStart.size(), state.calls.size());
+    EXPECT_EQ(expectedStart, Texts(state.calls.begin(), state.calls.begin() + expectedStart.size()));
+}
+
+// Every way the installer may fail to start ends alike: the box, status 0,
+// nothing recorded. Only ERROR_ELEVATION_REQUIRED (740) goes to the shell.
+TEST_F(Launch, InstallerThatCannotBeStarted)
+{
+    struct Case {
+        const char* situation;
+        platform::DWORD createProcessError;
+        std::function<void()> arrange;
+        bool loadsTheShell;
+        bool asksTheShell;
+    };
+    const Case cases[] = {
+        {"the player declines the prompt", 740, [] { fake::State().shellError = 1223; }, true, true},
+        {"no shell32.dll", 740, [] { fake::State().shell32Present = false; }, true, false},
+        {"no ShellExecuteExA in it", 740, [] { fake::State().shellExecuteExPresent = false; }, true, false},
+        {"the shell gives no process handle", 740, [] { fake::State().shellGivesNoProcess = true; }, true, true},
+        {"the shell finds no installer either", 740, [] { fake::State().installer = nullptr; }, true, true},
+        {"file not found", 2, [] {}, false, false},
+        {"access denied", 5, [] {}, false, false},
+        {"error 739", 739, [] {}, false, false},
+        {"error 741", 741, [] {}, false, false},
+        {"ERROR_CANCELLED from CreateProcessA", 1223, [] {}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        StartCase();
+        bool installerRan = false;
+        fake::State().installer = [&installerRan] {
+            installerRan = true;
+            WriteDescriptor("DestinationPath=" + GameDir);
+        };
+        fake::State().createProcessError = c.createProcessError;
+        c.arrange();
+
+        const Outcome outcome = Run();
+
+        const auto& state = fake::State();
+        EXPECT_EQ(Texts{"Cannot find install prog!"}, BoxTexts());
+        EXPECT_EQ(0u, outcome.status);
+        EXPECT_TRUE(outcome.endedEarly);
+        EXPECT_EQ(c.loadsTheShell, !state.librariesLoaded.empty());
+        EXPECT_EQ(c.asksTheShell, !state.shellExecutes.empty());
+        EXPECT_EQ(Texts{}, state.waitedFor);
+        EXPECT_FALSE(installerRan);
+        EXPECT_EQ(std::nullopt, Entry());
+        EXPECT_TRUE(state.gameStarts.empty());
+    }
+}
+
+// The descriptor lies in the root of the drive that holds Windows, with the
+// letter in the case Windows gives it.
+TEST_F(Launch, DescriptorOnTheWindowsDrive)
+{
+    struct Case {
+        std::string windowsDirectory;
+        std::string descriptor;
+    };
+    for (const Case& c : {Case{"C:\\WINDOWS", "C:\\marlock.ini"}, Case{"D:\\WINDOWS", "D:\\marlock.ini"},
+                          Case{"e:\\winnt", "e:\\marlock.ini"}}) {
+        SCOPED_TRACE("Windows in " + c.windowsDirectory);
+        StartCase();
+        fs::remove(c.descriptor);
+        fake::State().windowsDirectory = c.windowsDirectory;
+        InstallerWrites("DestinationPath=" + GameDir + "\r\n", c.descriptor);
+
+        EXPECT_EQ(1u, Run().status);
+
+        ExpectDescriptorReadAndReleased(c.descriptor);
+        EXPECT_EQ(Texts{c.descriptor}, fake::State().deletedFiles);
+        EXPECT_FALSE(fs::exists(c.descriptor));
+        EXPECT_EQ(GameDir, Entry());
+    }
+}
+
+// The descriptor cannot be read: the launcher ends quietly, leaves the file
+// and WIN.INI as they are, and holds nothing open.
+TEST_F(Launch, DescriptorThatCannotBeRead)
+{
+    struct Case {
+        const char* situation;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"cannot be opened", [] { fake::State().openFails = true; }},
+        {"reading fails", [] { fake::State().readFails = true; }},
+        {"size over 32 bits", [] { fake::State().fileSizeHigh = 1; }},
+        {"no memory for its bytes", [] { fake::State().heapAllocFails = true; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        StartCase();
+        InstallerWrites("DestinationPath=" + GameDir + "\r\n");
+        c.arrange();
+
+        const Outcome outcome = Run();
+
+        EXPECT_EQ(Texts{}, BoxTexts());
+        EXPECT_EQ(0u, outcome.status);
+        EXPECT_TRUE(outcome.endedEarly);
+        ExpectDescriptorReadAndReleased();
+        EXPECT_EQ(std::nullopt, Entry());
+        EXPECT_TRUE(DescriptorExists());
+        EXPECT_TRUE(fake::State().gameStarts.empty());
+    }
+}
+
+// WinExec tells a start by a result above 31; 31 itself is an error.
+TEST_F(Launch, GameStartResult)
+{
+    struct Case {
+        platform::UINT result;
+        bool started;
+    };
+    for (const Case& c : {Case{0, false}, Case{2, false}, Case{31, false}, Case{32, true}, Case{33, true}}) {
+        SCOPED_TRACE("WinExec gives " + std::to_string(c.result));
+        StartCase();
+        SetEntry(GameDir);
+        fake::State().winExecResult = c.result;
+
+        EXPECT_EQ(1u, Run().status);
+
+        EXPECT_EQ(c.started ? Texts{} : Texts{"Cannot find game EXE!"}, BoxTexts());
+    }
 }
 
 TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
@@ -181,7 +368,9 @@ TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
     };
     // WIN.INI reading drops blanks and quotes around a value before it is compared.
     for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false},
-                          Case{" * ", true}, Case{"\"*\"", true}, Case{"'*'", true}, Case{"\"*", false}}) {
+                          Case{" * ", true}, Case{"\"*\"", true}, Case{"'*'", true}, Case{"\"*", false},
+                          // A locale's word sort gives these next to no weight.
+                          Case{"-*", false}, Case{"'*", false}, Case{"*-", false}, Case{"*'", false}}) {
         SCOPED_TRACE("entry \"" + c.entry + "\"");
         StartCase();
         SetEntry(c.entry);
@@ -208,6 +397,13 @@ TEST_F(Launch, GameCommandLineAndDrive)
     for (const Case& c : {
              Case{"D:\\Quorvale", "d:.", "\"D:\\Quorvale\\Quor.exe\""},
              Case{"e:\\Quorvale", "e:.", "\"e:\\Quorvale\\Quor.exe\""},
+             // Both ends of a to z, and the bytes just outside them.
+             Case{"a:\\Q", "a:.", "\"a:\\Q\\Quor.exe\""},
+             Case{"z:\\Q", "z:.", "\"z:\\Q\\Quor.exe\""},
+             Case{"A:\\Q", "a:.", "\"A:\\Q\\Quor.exe\""},
+             Case{"Z:\\Q", "z:.", "\"Z:\\Q\\Quor.exe\""},
+             Case{"`:\\Q", "\x80:.", "\"`:\\Q\\Quor.exe\""},
+             Case{"{:\\Q", "\x9b:.", "\"{:\\Q\\Quor.exe\""},
              Case{"C:\\Games\\", "c:.", "\"C:\\Games\\\\Quor.exe\""},
              Case{"C:\\Program Files\\Q R", "c:.", "\"C:\\Program Files\\Q R\\Quor.exe\""},
              Case{"\\\\server\\games", "|:.", "\"\\\\server\\games\\Quor.exe\""},

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs the platform check (PlatformCheck.cpp) under Wine, in a copy of the
+# scenarios' template prefix: from C:\Setup, which holds the stand-in
+# installer, with decoys named install.exe in the check's own directory and
+# in the Windows and system directories, where a search for the installer
+# would look before the current directory or instead of it.
+#
+#   platform-check.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE
+#
+# Run it under tools/namespace.sh; with WINE_ARCH=win32, under
+# tools/namespace.sh --i386. Exits with the check's status.
+set -u
+
+here=$(dirname "$0")
+# shellcheck source=SCRIPTDIR/../../tools/wine.sh
+source "$here/../../tools/wine.sh"
+
+if [ $# -ne 4 ]; then
+    echo "usage: $0 CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE" >&2
+    exit 2
+fi
+check_exe=$1 launcher=$2 helpers=$3 template=$4
+
+# Wine's own error lines go to the output, for a check that dies unrecorded.
+WINE_DEBUG=-all,err+all
+wine_prefix_start "$launcher" "$helpers" "$template" || exit 1
+trap wine_prefix_end EXIT
+
+setup='C:\Setup' check_dir='C:\check'
+wine_put "$setup" "$WINE_HELPER_DIR/install.exe" &&
+    wine_put "$check_dir" "$check_exe" &&
+    wine_put "$check_dir\\work" || exit 1
+for dir in "$check_dir" 'C:\windows' 'C:\windows\system32'; do
+    cp "$WINE_HELPER_DIR/decoy.exe" "$(wine_c_path "$dir")/install.exe" || exit 1
+done
+
+status=0
+(cd "$(wine_c_path "$setup")" &&
+    timeout "$WINE_RUN_SECONDS" "$WINE" "$check_dir\\$(basename "$check_exe")" "$check_dir\\work" </dev/null) ||
+    status=$?
+if ! timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w; then
+    echo "platform-check.sh: programs still running after $WINE_RUN_SECONDS s; ending them" >&2
+    timeout 10 "$WINE_SERVER" -k || true
+fi
+[ "$status" -ne 124 ] || echo "FAIL  the check did not end within $WINE_RUN_SECONDS s"
+exit "$status"

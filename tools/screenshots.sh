@@ -190,6 +190,13 @@ $others"
     DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$id" ||
         die "could not give the box for \"$text\" the keyboard focus"
     shoot "$id" "$raw_dir/$name.ppm" || die "could not take a steady picture of the box for \"$text\""
+    # The watcher cannot tell an empty icon control from a drawn icon; the
+    # picture can: the error icon is the only red in the box.
+    local red
+    red=$(convert "$raw_dir/$name.ppm" -depth 8 txt:- |
+        awk -F'[(),]' 'NR > 1 && $3 >= 160 && $4 <= 90 && $5 <= 90 { n++ } END { print n + 0 }')
+    [ "$red" -ge 100 ] ||
+        die "the box for \"$text\" shows no error icon (expected at least 100 red pixels, got $red)"
 
     # Now the watcher reads the box as Windows sees it, and answers it.
     "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\boxes.log' 'C:\stop' "$WINE_RUN_SECONDS" \

@@ -1,0 +1,348 @@
+#!/usr/bin/env bash
+# Takes the pictures of what a player sees of the launcher: its five error
+# boxes, drawn by Wine's X11 driver on a virtual screen (Xvfb), and its icon as
+# the file's own resource holds it, enlarged. Writes them to docs/screenshots/.
+# Run it again after a change to a message, to how the box is shown, or to the
+# icon; tools/test.sh does not run it.
+#
+# Installs what is missing (as root, on Debian), builds the shipped 32-bit file
+# and runs it under emulated 32-bit Wine in a namespace of its own, as
+# tools/test.sh does; when that route is not available it says so and takes
+# the pictures from the 64-bit twin. Each box is provoked in a fresh prefix
+# with the stand-ins from tests/wine, shot once it is on the screen, then read
+# and answered by the box watcher; the script fails when a box does not appear
+# or says anything other than expected. The pictures in docs/screenshots/ are
+# replaced only when all six were taken.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out_dir=$root/docs/screenshots
+
+# Each box: file name, exit status, text. The caption is always "Error".
+boxes=(
+    'cannot-find-install-prog|0|Cannot find install prog!'
+    'cannot-find-path-descriptor|0|Cannot find path descriptor!'
+    'could-not-write-win-ini|0|Could not write to WIN.INI!'
+    'cannot-set-current-directory|1|Cannot set the current directory'
+    'cannot-find-game-exe|1|Cannot find game EXE!'
+)
+
+die() {
+    echo "screenshots.sh: $*" >&2
+    exit 1
+}
+
+# --- inside the namespace: one prefix per box ---------------------------------
+
+# The top-level windows on the screen, one a line: id, program, title.
+# Wine makes some windows long before it shows them, if ever.
+viewable_windows() {
+    local id program title
+    while read -r id program title; do
+        if xwininfo -display "$display" -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+            printf '%s %s %s\n' "$id" "$program" "$title"
+        fi
+    done < <(xwininfo -display "$display" -root -children 2>/dev/null |
+        sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": ("\([^"]*\)" .*/\1 \3 \2/p')
+}
+
+# The X window of the launcher's box, once it is on the screen: prints its id
+# and its title. Fails when the launcher ends first, or after the time limit.
+box_window() {
+    local deadline=$((SECONDS + WINE_RUN_SECONDS)) id program title
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        while read -r id program title; do
+            if [ "$program" = launcher.exe ]; then
+                printf '%s %s\n' "$id" "$title"
+                return 0
+            fi
+        done < <(viewable_windows)
+        [ -f "$WINE_SCRATCH/status" ] && return 1
+        sleep 0.2
+    done
+    return 1
+}
+
+# Waits until the box is the only window on the screen: another one going
+# away (a console window, say) would take the keyboard focus from the box, or
+# leave it to it, at random.
+box_alone() {
+    local deadline=$((SECONDS + WINE_RUN_SECONDS)) others
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        others=$(viewable_windows | grep -v "^$1 " || true)
+        [ -z "$others" ] && return 0
+        sleep 0.2
+    done
+    printf '%s\n' "$others"
+    return 1
+}
+
+# Shoots the window once it has stayed the same for a second, so that a box
+# still being drawn, or not yet activated, is never taken. Under emulation
+# Wine may take a while over either.
+shoot() {
+    local id=$1 file=$2 tries same=0
+    local previous=$WINE_SCRATCH/previous.ppm
+    rm -f "$previous"
+    for ((tries = 0; tries < 150; tries++)); do
+        # Bounded: given a window that has gone, import waits for a click instead.
+        if timeout 10 import -display "$display" -window "$id" "ppm:$file" 2>/dev/null; then
+            if [ -f "$previous" ] && cmp -s "$previous" "$file"; then
+                same=$((same + 1))
+                [ "$same" -eq 5 ] && return 0
+            else
+                same=0
+                cp "$file" "$previous"
+            fi
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Puts the stand-in installer into C:\Setup, marked as a GUI program: Wine
+# opens a console window for a console program started in a console of its
+# own, which lingers after the installer has ended and takes the activation
+# from the box at random. A real installer has windows, not a console.
+gui_installer() {
+    local copy offset
+    wine_put 'C:\Setup' "$WINE_HELPER_DIR/install.exe" || return 1
+    copy=$(wine_c_path 'C:\Setup\install.exe')
+    # The subsystem field: 92 bytes into the PE header, whose offset is at 60.
+    offset=$(od -An -t u4 -j 60 -N 4 "$copy" | tr -d ' ')
+    [ "$(od -An -t u2 -j $((offset + 92)) -N 2 "$copy" | tr -d ' ')" = 3 ] ||
+        die "$WINE_HELPER_DIR/install.exe is not a console program where one is expected"
+    printf '\002' | dd of="$copy" bs=1 seek=$((offset + 92)) conv=notrunc status=none
+}
+
+# Arranges the world for one box in the new prefix; prints the variables the
+# launcher passes on to the stand-in installer.
+arrange() {
+    case $1 in
+        cannot-find-install-prog)
+            wine_write_win_ini '[Quorvale]' 'Path=*' ;;
+        cannot-find-path-descriptor)
+            wine_write_win_ini '[Quorvale]' 'Path=*'
+            gui_installer
+            printf '[Setup]\r\nGroup=Quorvale\r\n' >"$WINE_C/descriptor"
+            echo 'TEST_DESCRIPTOR_SOURCE=C:\descriptor' ;;
+        could-not-write-win-ini)
+            wine_write_win_ini '[Quorvale]' 'Path=*'
+            gui_installer
+            # Not even root can write through a read-only view of the file.
+            local ini=$WINE_C/windows/win.ini
+            if ! mount --bind "$ini" "$ini" || ! mount -o remount,bind,ro "$ini"; then
+                die "could not mount a read-only WIN.INI (this runs in tools/namespace.sh, which allows mounts)"
+            fi
+            echo 'TEST_DESCRIPTOR_DIR=C:\Games\Quorvale' ;;
+        cannot-set-current-directory)
+            wine_write_win_ini '[Quorvale]' 'Path=C:\Games\Gone' ;;
+        cannot-find-game-exe)
+            wine_write_win_ini '[Quorvale]' 'Path=C:\Games\Empty'
+            wine_put 'C:\Games\Empty' ;;
+    esac
+}
+
+end_box() {
+    umount "$WINE_C/windows/win.ini" 2>/dev/null || true
+    wine_prefix_end
+}
+
+# Provokes one box, shoots it to RAW_DIR/NAME.ppm, and checks it.
+take_box() {
+    local name=$1 status=$2 text=$3 env_lines window id title
+    echo "  $text"
+    wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
+    trap end_box EXIT
+    export DISPLAY=$display
+    env_lines=$(arrange "$name")
+    local run_env=()
+    [ -n "$env_lines" ] && mapfile -t run_env <<<"$env_lines"
+
+    local setup
+    setup=$(wine_c_path 'C:\Setup')
+    mkdir -p "$setup" && cp "$launcher" "$setup/Launcher.exe"
+    (
+        code=0
+        cd "$setup" && env "${run_env[@]}" timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe \
+            </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 || code=$?
+        echo "$code" >"$WINE_SCRATCH/status"
+    ) &
+    local run=$!
+
+    window=$(box_window) || {
+        wait "$run"
+        cat "$WINE_SCRATCH/wine.log" >&2
+        die "no box appeared for \"$text\" within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none); Wine's messages above)"
+    }
+    id=${window%% *} title=${window#* }
+    [ "$title" = Error ] ||
+        die "the box for \"$text\" is captioned \"$title\" on the screen, not \"Error\""
+    local others
+    others=$(box_alone "$id") ||
+        die "the box for \"$text\" is not alone on the screen; still there after $WINE_RUN_SECONDS s:
+$others"
+    # The box takes the keyboard, as it does when a player starts the launcher;
+    # with no window manager, X gives it. From the root window first, so that
+    # Wine hears of it even when the focus was on the box already. The pointer
+    # goes to a corner, where it touches nothing.
+    local screen
+    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$id" ||
+        die "could not give the box for \"$text\" the keyboard focus"
+    shoot "$id" "$raw_dir/$name.ppm" || die "could not take a steady picture of the box for \"$text\""
+    # The watcher cannot tell an empty icon control from a drawn icon; the
+    # picture can: the error icon is the only red in the box.
+    local red
+    red=$(convert "$raw_dir/$name.ppm" -depth 8 txt:- |
+        awk -F'[(),]' 'NR > 1 && $3 >= 160 && $4 <= 90 && $5 <= 90 { n++ } END { print n + 0 }')
+    [ "$red" -ge 100 ] ||
+        die "the box for \"$text\" shows no error icon (expected at least 100 red pixels, got $red)"
+
+    # Now the watcher reads the box as Windows sees it, and answers it.
+    "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\boxes.log' 'C:\stop' "$WINE_RUN_SECONDS" \
+        </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 &
+    local watcher=$!
+    wait "$run" || true
+    : >"$WINE_C/stop"
+    wait "$watcher" || true
+    timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w || true
+
+    local expected got
+    expected="box caption=Error"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no"
+    got=$(cat "$WINE_C/boxes.log" 2>/dev/null || true)
+    [ "$got" = "$expected" ] || die "the box watcher expected
+    ${expected//$'\t'/  }
+got
+    ${got//$'\t'/  }"
+    got=$(cat "$WINE_SCRATCH/status")
+    [ "$got" = "$status" ] || die "after \"$text\" the launcher's exit status was $got, not $status"
+    end_box
+    trap - EXIT
+}
+
+inside() {
+    # Wine's own error lines go to the log shown when a box does not appear.
+    WINE_DEBUG=${WINE_DEBUG:--all,err+all}
+    # shellcheck source=tools/wine.sh
+    source "$root/tools/wine.sh"
+    wine_find_tools || exit 1
+    xwininfo -display "$display" -root >/dev/null 2>&1 || die "the X server on $display cannot be reached from the namespace"
+
+    template=$TMPDIR/template
+    wine_template_make "$template" || exit 1
+    # Pictures need the X11 driver. No window manager runs here: Wine draws the
+    # whole frame itself, and takes the keyboard focus as X gives it.
+    local driver=$template/driver.log
+    if ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\Drivers' \
+            /v Graphics /d x11 /f >"$driver" 2>&1 ||
+        ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
+            /v Decorated /d N /f >>"$driver" 2>&1 ||
+        ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
+            /v UseTakeFocus /d N /f >>"$driver" 2>&1 ||
+        ! WINEPREFIX=$template timeout 60 "$WINE_SERVER" -w; then
+        cat "$driver" >&2
+        die "could not switch the prefix to the X11 driver"
+    fi
+    rm -f "$driver"
+    # Debian's Wine does not find its own fonts (Tahoma for the text, Marlett for
+    # the close button) unless they are in the prefix's font directory.
+    cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null ||
+        echo "screenshots.sh: Wine's fonts not found in /usr/share/wine/fonts; the boxes use others" >&2
+
+    local box name status text
+    for box in "${boxes[@]}"; do
+        IFS='|' read -r name status text <<<"$box"
+        take_box "$name" "$status" "$text"
+    done
+    wine_server_dir_remove "$template"
+    rm -rf "$template"
+}
+
+if [ "${1:-}" = --inside ]; then
+    # --inside WINE_ARCH LAUNCHER HELPER_DIR DISPLAY RAW_DIR, in the namespace.
+    export WINE_ARCH=$2
+    launcher=$3 helpers=$4 display=$5 raw_dir=$6
+    inside
+    exit 0
+fi
+
+# --- outside: packages, build, screen, pictures ------------------------------
+
+cd "$root"
+# shellcheck source=tools/deps.sh
+. tools/deps.sh
+install_missing cmake make mingw-w64 wine64 icoutils xvfb imagemagick x11-utils xdotool
+
+preset=win32
+if ! install_win32_wine || ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
+    echo "screenshots.sh: 32-bit Wine does not run under emulation here (see above);" \
+        "taking the pictures from the 64-bit twin, which shows the same boxes" >&2
+    preset=win64
+fi
+namespace=(tools/namespace.sh)
+[ "$preset" = win32 ] && namespace+=(--i386)
+
+echo "Building the $preset preset..."
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --parallel "$(nproc)" \
+    --target Launcher test_installer test_game test_decoy box_watcher >/dev/null
+launcher=$root/build/$preset/Launcher.exe
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-shots.XXXXXX")
+xvfb=
+cleanup() {
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# A screen of its own, on the first free display number.
+# 800x600: the pointer is parked at its bottom right corner.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$scratch/display" \
+    >"$scratch/xvfb.log" 2>&1 &
+xvfb=$!
+for ((i = 0; i < 100; i++)); do
+    [ -s "$scratch/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || { cat "$scratch/xvfb.log" >&2; die "Xvfb did not start"; }
+    sleep 0.1
+done
+[ -s "$scratch/display" ] || die "Xvfb did not give its display number in 10 s"
+display=:$(head -n 1 "$scratch/display")
+echo "Taking the boxes on display $display ($preset, under Wine's X11 driver)..."
+
+mkdir -p "$scratch/raw" "$scratch/png" "$scratch/tmp"
+# Wine's servers and the prefixes live in the scratch directory, gone at the end.
+TMPDIR=$scratch/tmp "${namespace[@]}" bash "$0" --inside "$preset" "$launcher" \
+    "$root/build/$preset/tests/wine" "$display" "$scratch/raw"
+
+# Indexed colours when they lose nothing; no time stamps, so that pictures of
+# unchanged boxes come out as the same bytes.
+save_png() {
+    local from=$1 to=$2
+    convert "$from" -strip -define png:exclude-chunks=date,time "PNG8:$to"
+    if [ "$(compare -metric AE "$from" "$to" null: 2>&1)" != 0 ]; then
+        # A palette would change some pixels (the boxes' shaded error icon).
+        convert "$from" -strip -define png:exclude-chunks=date,time "$to"
+    fi
+}
+
+for box in "${boxes[@]}"; do
+    name=${box%%|*}
+    save_png "$scratch/raw/$name.ppm" "$scratch/png/$name.png"
+done
+
+# The icon as the file holds it: its one icon group, each of the 32x32 pixels
+# an 8x8 square, transparency kept.
+wrestool -x -t 14 "$launcher" >"$scratch/icon.ico" || die "no icon group in $launcher"
+convert "ico:$scratch/icon.ico[0]" "$scratch/icon32.png"
+size=$(identify -format '%wx%h' "$scratch/icon32.png")
+[ "$size" = 32x32 ] || die "the icon in $launcher is $size, not 32x32"
+convert "$scratch/icon32.png" -scale 800% "$scratch/icon256.png"
+save_png "$scratch/icon256.png" "$scratch/png/icon.png"
+
+mkdir -p "$out_dir"
+cp "$scratch"/png/*.png "$out_dir/"
+echo "Pictures in ${out_dir#"$root"/}:"
+for file in "$scratch"/png/*.png; do
+    printf '  %s  %s, %s bytes\n' "$(basename "$file")" "$(identify -format '%wx%h' "$file")" "$(stat -c %s "$file")"
+done

@@ -4,6 +4,7 @@
 #
 #   scenario.sh template DIR
 #   scenario.sh run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
+#   scenario.sh end TEMPLATE
 #   scenario.sh list
 #
 # The scenarios are the functions scenario_<NAME> in scenarios.sh. Each one
@@ -12,16 +13,23 @@
 # expects of the exit status, WIN.INI, the descriptor, the programs that ran and
 # the message boxes; one that leaves any of these out fails.
 #
-# Each run gets a fresh copy of TEMPLATE, so scenarios share no state and may
-# run side by side. Exits non-zero when any check fails.
+# A scenario runs in a slot (slots.sh): a copy of TEMPLATE whose Wine server
+# lives as long as the test run, used by one scenario at a time, in a
+# namespace of its own where a scenario may mount over a file. It first checks
+# that it finds the world every scenario starts from (WIN.INI's bytes, the
+# files on C:, no mounts, no Windows process but Wine's own) and fails, saying
+# what differed, when it does not; the slot is then made afresh for the next.
+# Afterwards it puts the world back. "end" ends the servers and removes the
+# slots; "template" also ends any left from a run that was cut short.
 #
-# Run it under tools/namespace.sh, where a scenario may mount over a file; for
-# a 32-bit launcher with WINE_ARCH=win32, under tools/namespace.sh --i386.
+# Exits non-zero when any check fails.
 set -u
 
-here=$(dirname "$0")
+here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/wine.sh
 source "$here/../../tools/wine.sh"
+# shellcheck source=slots.sh
+source "$here/slots.sh"
 # shellcheck source=scenarios.sh
 source "$here/scenarios.sh"
 
@@ -228,17 +236,28 @@ expect_boxes() {
 end_scenario() {
     local step
     for step in "${undo_steps[@]}"; do eval "$step"; done
+    wine_watch_stop
+    world_reset "$slot"
     wine_prefix_end
 }
 
-run_scenario() {
-    local name=$1
-    if ! declare -F "scenario_$name" >/dev/null; then
-        echo "scenario.sh: no scenario named $name" >&2
-        return 2
-    fi
-    wine_prefix_start "$launcher" "$helpers" "$template" || return 1
+# In the slot's namespace: checks the world, runs the scenario, puts the world back.
+run_in_slot() {
+    local name=$1 differences
+    differences=$(world_differences "$slot")
+    wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
     trap end_scenario EXIT
+    wine_watch_start || return 1
+    differences+=$'\n'$(process_differences "$slot")
+    if [ -n "${differences//$'\n'/}" ]; then
+        while IFS= read -r line; do
+            [ -z "$line" ] || fail "the world as found: $line"
+        done <<<"$differences"
+        echo "== $name: not run; its slot is made afresh for the next scenario"
+        rm -f "$slot/ready"
+        return 1
+    fi
+
     wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
     wine_put "${GameSource%\\*}" "$WINE_HELPER_DIR/Quor.exe"
     standard_win_ini 'C:\Games\Quorvale'
@@ -253,21 +272,55 @@ run_scenario() {
     if [ -n "$(wine_log_values game cwd)" ] && [ -z "${checked[game]:-}" ]; then
         fail "the game ran, but the scenario does not say where (expect_game)"
     fi
+    local left
+    left=$(wine_processes left | cut -f2 | paste -sd, -)
+    [ -z "$left" ] || fail "programs still running long after the launcher ended (then ended): $left"
     echo "== $name: $failures failed"
     [ "$failures" -eq 0 ]
+}
+
+# Takes a slot, makes it if need be, and runs the scenario there.
+run_scenario() {
+    local name=$1 status=0
+    if ! declare -F "scenario_$name" >/dev/null; then
+        echo "scenario.sh: no scenario named $name" >&2
+        return 2
+    fi
+    wine_find_tools || return 1
+    slot_take "${template%/*}/slots" || return 1
+    if [ -f "$SLOT/ready" ] && ! slot_server_alive "$SLOT"; then
+        echo "scenario.sh: the Wine server of $SLOT has ended; making the slot afresh"
+        rm -f "$SLOT/ready"
+    fi
+    if [ ! -f "$SLOT/ready" ]; then
+        slot_make "$SLOT" || { slot_end "$SLOT"; return 1; }
+    fi
+    slot_enter "$SLOT" in-slot "$SLOT" "$launcher" "$helpers" "$template" "$name" || status=$?
+    [ -f "$SLOT/ready" ] || slot_end "$SLOT"
+    return "$status"
 }
 
 case ${1:-} in
     template)
         [ $# -eq 2 ] || { echo "usage: $0 template DIR" >&2; exit 2; }
-        rm -rf "$2" && wine_template_make "$2" ;;
+        wine_find_tools && slot_end_all "${2%/*}/slots" && rm -rf "$2" && wine_template_make "$2" ;;
     run)
         [ $# -eq 5 ] || { echo "usage: $0 run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2; exit 2; }
         launcher=$2 helpers=$3 template=$4
         run_scenario "$5" ;;
+    end)
+        [ $# -eq 2 ] || { echo "usage: $0 end TEMPLATE" >&2; exit 2; }
+        wine_find_tools && slot_end_all "${2%/*}/slots" ;;
     list)
         declare -F | sed -n 's/^declare -f scenario_//p' ;;
+    # Within a slot's namespace (slots.sh).
+    warm)
+        slot=$2 launcher=$3 helpers=$4 template=$5
+        slot_warm "$slot" ;;
+    in-slot)
+        slot=$2 launcher=$3 helpers=$4 template=$5
+        run_in_slot "$6" ;;
     *)
-        echo "usage: $0 template DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME | list" >&2
+        echo "usage: $0 template DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME | end TEMPLATE | list" >&2
         exit 2 ;;
 esac

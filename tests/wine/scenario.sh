@@ -2,8 +2,9 @@
 # Runs one end-to-end scenario of the launcher under Wine, or makes the prefix
 # that every scenario starts from.
 #
-#   scenario.sh template DIR
+#   scenario.sh template DIR LAUNCHER_EXE HELPER_DIR
 #   scenario.sh run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
+#   scenario.sh check LAUNCHER_EXE HELPER_DIR TEMPLATE
 #   scenario.sh end TEMPLATE
 #   scenario.sh list
 #
@@ -19,8 +20,11 @@
 # that it finds the world every scenario starts from (WIN.INI's bytes, the
 # files on C:, no mounts, no Windows process but Wine's own) and fails, saying
 # what differed, when it does not; the slot is then made afresh for the next.
-# Afterwards it puts the world back. "end" ends the servers and removes the
-# slots; "template" also ends any left from a run that was cut short.
+# Afterwards it puts the world back. "end" ends the servers, checks that the
+# scenarios left the registry alone, and removes the slots; "template" also
+# ends any left from a run that was cut short. "check" checks the slots
+# themselves: that WIN.INI is read afresh by each run while the server lives
+# on, and that a scenario finds and reports a world left wrong.
 #
 # Exits non-zero when any check fails.
 set -u
@@ -279,13 +283,78 @@ run_in_slot() {
     [ "$failures" -eq 0 ]
 }
 
-# Takes a slot, makes it if need be, and runs the scenario there.
-run_scenario() {
-    local name=$1 status=0
-    if ! declare -F "scenario_$name" >/dev/null; then
-        echo "scenario.sh: no scenario named $name" >&2
-        return 2
-    fi
+# After the prefix is made, a first session as the slots will have them, so
+# that what Wine writes to the registry once, on first use, is in the
+# template: a launcher run whose installer opens a console and installs
+# nothing, and one with a box.
+template_settle() {
+    local prefix=$1 before
+    before=$(cat "$prefix/drive_c/windows/win.ini")
+    wine_prefix_use "$prefix" "$launcher" "$helpers" || return 1
+    wine_put 'C:\Settle' "$WINE_HELPER_DIR/install.exe" || return 1
+    wine_run_launcher 'C:\Settle'
+    [ "$(wine_log_values installer console)" = own ] || { echo "scenario.sh: the first installer had no console" >&2; return 1; }
+    rm "$WINE_C/Settle/install.exe"
+    wine_run_launcher 'C:\Settle'
+    [ -n "$(wine_boxes)" ] || { echo "scenario.sh: the first run showed no box" >&2; return 1; }
+    wine_prefix_end
+    WINEPREFIX=$prefix timeout 60 "$WINE_SERVER" -k
+    wine_server_dir_remove "$prefix"
+    rm -rf "$prefix/drive_c/Settle" "$prefix/drive_c/logs"
+    [ "$(cat "$prefix/drive_c/windows/win.ini")" = "$before" ] || { echo "scenario.sh: WIN.INI changed" >&2; return 1; }
+}
+
+# In a slot: what the slots lean on.
+check_slot() {
+    wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
+    local dir
+    wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
+    for dir in 'C:\Games\One' 'C:\Games\Two'; do
+        standard_win_ini "$dir"
+        game_in "$dir"
+        wine_run_launcher "$SetupDir"
+        check "game directory, from WIN.INI as changed since the last run" "$dir" "$(wine_log_values game cwd)"
+    done
+    world_reset "$slot"
+
+    # Everything a scenario may leave wrong at once, with a launcher that
+    # waits for its installer.
+    wine_put 'C:\Left' "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/install.exe"
+    (cd "$WINE_C/Left" && TEST_LOG='C:\Left\log' TEST_INSTALL_DELAY_MS=600000 \
+        timeout 600 "$WINE" Launcher.exe </dev/null >/dev/null 2>&1 9>&- &)
+    local waited
+    for ((waited = 0; waited < 100 * WINE_RUN_SECONDS; waited++)); do
+        ! grep -qs '^installer cwd=' "$WINE_C/Left/log" || break
+        sleep 0.01
+    done
+    : >"$WINE_C/stray.txt"
+    printf '[Quorvale]\r\nPath=C:\\Games\\Left\r\n' >>"$WINE_C/windows/win.ini"
+    rm "$WINE_C/windows/system.ini"
+    local ini=$WINE_C/windows/win.ini
+    mount --bind "$ini" "$ini" && mount -o remount,bind,ro "$ini" || fail "could not mount over WIN.INI"
+    wine_prefix_end
+
+    local output expected
+    output=$(run_in_slot later_run 2>&1)
+    check "scenario status in a world left wrong" 1 "$?"
+    umount "$ini"
+    for expected in "WIN.INI: expected the" 'C:\Left: not there when the slot was made' \
+        'C:\stray.txt: not there when the slot was made' 'C:\windows\system.ini: gone' \
+        "a mount on $ini" 'still running from an earlier run: Launcher.exe' \
+        'still running from an earlier run: install.exe'; do
+        check "reported: the world as found: $expected" yes \
+            "$(grep -qF "FAIL  the world as found: $expected" <<<"$output" && echo yes || echo no)"
+    done
+    check "the scenario ran" no "$(grep -q '^ok    exit status' <<<"$output" && echo yes || echo no)"
+    check "the slot marked to be made afresh" no "$([ -f "$slot/ready" ] && echo yes || echo no)"
+    [ "$failures" -eq 0 ] || printf 'The scenario said:\n%s\n' "$output"
+    echo "== slot check: $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+# Takes a slot, makes it if need be, and runs there scenario.sh COMMAND ARG...
+in_a_slot() {
+    local status=0
     wine_find_tools || return 1
     slot_take "${template%/*}/slots" || return 1
     if [ -f "$SLOT/ready" ] && ! slot_server_alive "$SLOT"; then
@@ -295,22 +364,34 @@ run_scenario() {
     if [ ! -f "$SLOT/ready" ]; then
         slot_make "$SLOT" || { slot_end "$SLOT"; return 1; }
     fi
-    slot_enter "$SLOT" in-slot "$SLOT" "$launcher" "$helpers" "$template" "$name" || status=$?
+    slot_enter "$SLOT" "$1" "$SLOT" "$launcher" "$helpers" "$template" "${@:2}" || status=$?
     [ -f "$SLOT/ready" ] || slot_end "$SLOT"
     return "$status"
 }
 
 case ${1:-} in
     template)
-        [ $# -eq 2 ] || { echo "usage: $0 template DIR" >&2; exit 2; }
-        wine_find_tools && slot_end_all "${2%/*}/slots" && rm -rf "$2" && wine_template_make "$2" ;;
+        [ $# -eq 4 ] || { echo "usage: $0 template DIR LAUNCHER_EXE HELPER_DIR" >&2; exit 2; }
+        template=$2 launcher=$3 helpers=$4
+        wine_find_tools || exit 1
+        slot_end_all "${template%/*}/slots" >/dev/null
+        rm -rf "$template" && wine_template_make "$template" && template_settle "$template" ;;
     run)
         [ $# -eq 5 ] || { echo "usage: $0 run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2; exit 2; }
         launcher=$2 helpers=$3 template=$4
-        run_scenario "$5" ;;
+        if ! declare -F "scenario_$5" >/dev/null; then
+            echo "scenario.sh: no scenario named $5" >&2
+            exit 2
+        fi
+        in_a_slot in-slot "$5" ;;
+    check)
+        [ $# -eq 4 ] || { echo "usage: $0 check LAUNCHER_EXE HELPER_DIR TEMPLATE" >&2; exit 2; }
+        launcher=$2 helpers=$3 template=$4
+        in_a_slot check-in-slot ;;
     end)
         [ $# -eq 2 ] || { echo "usage: $0 end TEMPLATE" >&2; exit 2; }
-        wine_find_tools && slot_end_all "${2%/*}/slots" ;;
+        template=$2
+        wine_find_tools && slot_end_all "${template%/*}/slots" ;;
     list)
         declare -F | sed -n 's/^declare -f scenario_//p' ;;
     # Within a slot's namespace (slots.sh).
@@ -320,7 +401,11 @@ case ${1:-} in
     in-slot)
         slot=$2 launcher=$3 helpers=$4 template=$5
         run_in_slot "$6" ;;
+    check-in-slot)
+        slot=$2 launcher=$3 helpers=$4 template=$5
+        check_slot ;;
     *)
-        echo "usage: $0 template DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME | end TEMPLATE | list" >&2
+        echo "usage: $0 template DIR LAUNCHER_EXE HELPER_DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2
+        echo "       | check LAUNCHER_EXE HELPER_DIR TEMPLATE | end TEMPLATE | list" >&2
         exit 2 ;;
 esac

@@ -48,21 +48,26 @@ slot_server_alive() {
     pid=$(cat "$1/server" 2>/dev/null) && read -r comm 2>/dev/null <"/proc/$pid/comm" && [[ $comm == wineserver* ]]
 }
 
+# slot_stop SLOT: ends the slot's server and programs; the server writes the
+# registry back as it ends.
+slot_stop() {
+    local slot=$1 pid waited
+    slot_server_alive "$slot" || return 0
+    pid=$(cat "$slot/server")
+    WINEPREFIX=$slot/prefix timeout 20 "$WINE_SERVER" -k 2>/dev/null
+    for ((waited = 0; waited < 100; waited++)); do
+        [ -e "/proc/$pid" ] || return 0
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
+}
+
 # slot_end SLOT: ends the slot's server and programs, and removes the slot.
 slot_end() {
-    local slot=$1 pid waited
-    [ -d "$slot" ] || return 0
-    if slot_server_alive "$slot"; then
-        pid=$(cat "$slot/server")
-        WINEPREFIX=$slot/prefix timeout 20 "$WINE_SERVER" -k 2>/dev/null
-        for ((waited = 0; waited < 100; waited++)); do
-            [ -e "/proc/$pid" ] || break
-            sleep 0.1
-        done
-        [ ! -e "/proc/$pid" ] || kill -KILL "$pid" 2>/dev/null
-    fi
-    wine_server_dir_remove "$slot/prefix"
-    rm -rf "$slot"
+    [ -d "$1" ] || return 0
+    slot_stop "$1"
+    wine_server_dir_remove "$1/prefix"
+    rm -rf "$1"
 }
 
 # slot_make SLOT: makes the slot afresh from the template, starts its server
@@ -107,18 +112,15 @@ slot_files() {
         -o -printf '%P\t%y %m %s %T@\n' | LC_ALL=C sort
 }
 
-# Run in the slot's namespace once its server runs: starts Wine's services
-# and its desktop with a run that shows a box (no installer in C:\Warm), then
-# records the world.
+# Run in the slot's namespace once its server runs: the watcher, as the first
+# program, starts Wine's services; then the world as made is recorded and
+# checked.
 slot_warm() {
-    local slot=$1
-    wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
+    local slot=$1 differences
+    WINE_C=$slot/prefix/drive_c
     slot_files >"$slot/files"
-    wine_run_launcher 'C:\Warm'
-    [ "$(wine_boxes | wc -l)" = 1 ] || { echo "slots.sh: the first run in $slot showed no box" >&2; return 1; }
-    world_reset "$slot"
+    wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
     wine_watch_start || return 1
-    local differences
     differences=$(process_differences "$slot")
     wine_watch_stop
     world_reset "$slot"
@@ -193,20 +195,52 @@ world_reset() {
         removed=$path
     done < <(LC_ALL=C comm -23 <(slot_files | cut -f1) <(cut -f1 "$slot/files"))
     for path in drive_c/windows/win.ini drive_c/windows/system.ini; do
-        cp -p --remove-destination "$template/$path" "$slot/prefix/$path"
+        # A file still under a mount stays as it is, for world_differences to report.
+        cp -p --remove-destination "$template/$path" "$slot/prefix/$path" 2>/dev/null
     done
 }
 
-# slot_end_all SLOTS: ends every slot, waiting for tests still using one.
+# A registry file as compared: without the times at which keys were written,
+# and without the time Wine's display setup records whenever the desktop
+# starts.
+registry_lines() {
+    sed -E -e 's/^(\[.*\]) [0-9]+$/\1/' -e '/^#time=/d' -e '/^"DriverDateData"=/d' "$1"
+}
+
+# Prints how the registry of a slot whose server has ended differs from the
+# template's.
+registry_differences() {
+    local slot=$1 file
+    for file in system.reg user.reg userdef.reg; do
+        diff <(registry_lines "$template/$file") <(registry_lines "$slot/prefix/$file") |
+            sed -n "s/^\([<>]\) /$file \1 /p"
+    done
+}
+
+# slot_end_all SLOTS: ends every slot, waiting for tests still using one, and
+# checks that the scenarios left each slot's registry as the template's.
 slot_end_all() {
-    local slots=$1 lock
+    local slots=$1 lock slot differences status=0
     [ -d "$slots" ] || return 0
     for lock in "$slots"/*.lock; do
         [ -e "$lock" ] || continue
+        slot=${lock%.lock}
         exec 9>>"$lock"
         flock -w 300 9 || echo "slots.sh: $lock stayed held for 300 s; ending the slot anyway" >&2
-        slot_end "${lock%.lock}"
+        if [ -f "$slot/ready" ] && slot_server_alive "$slot"; then
+            slot_stop "$slot"
+            differences=$(registry_differences "$slot")
+            if [ -n "$differences" ]; then
+                printf 'FAIL  the registry of %s differs from the template'"'"'s (< template, > slot):\n%s\n' \
+                    "$slot" "$differences"
+                status=1
+            else
+                printf 'ok    the registry of %s: as the template'"'"'s\n' "$slot"
+            fi
+        fi
+        slot_end "$slot"
         exec 9>&-
     done
     rm -rf "$slots"
+    return "$status"
 }

@@ -331,7 +331,9 @@ check_slot() {
     printf '[Quorvale]\r\nPath=C:\\Games\\Left\r\n' >>"$WINE_C/windows/win.ini"
     rm "$WINE_C/windows/system.ini"
     local ini=$WINE_C/windows/win.ini
-    mount --bind "$ini" "$ini" && mount -o remount,bind,ro "$ini" || fail "could not mount over WIN.INI"
+    if ! mount --bind "$ini" "$ini" || ! mount -o remount,bind,ro "$ini"; then
+        fail "could not mount over WIN.INI"
+    fi
     wine_prefix_end
 
     local output expected

@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2154 # template, launcher and helpers: set by scenario.sh
 # Slots: Wine prefixes that live for a whole test run, one for each scenario
 # running at the same time. Each has its own Wine server, started once with
 # Wine's services, in a user and mount namespace of its own
@@ -32,6 +33,7 @@ slot_take() {
         for ((number = 0; number < SLOT_MAX; number++)); do
             exec 9>>"$slots/$number.lock"
             if flock -n 9; then
+                # shellcheck disable=SC2034 # for the caller
                 SLOT=$slots/$number
                 return 0
             fi
@@ -172,7 +174,7 @@ process_differences() {
     while IFS=$'\t' read -r pid name image; do
         file=${image,,}
         case $file in
-            'c:\windows\system32\'* | 'c:\windows\syswow64\'*)
+            "c:\\windows\\system32\\"* | "c:\\windows\\syswow64\\"*)
                 file=windows/${file:11:8}/${file:20}
                 if [[ $file != */*/*/* ]] && [ "$slot/prefix/drive_c/$file" -ef "$template/drive_c/$file" ]; then
                     continue

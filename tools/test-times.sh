@@ -21,14 +21,15 @@ declare -A times=()
 
 # timed NAME COMMAND...: runs it quietly, prints its time and the load before.
 timed() {
-    local name=$1 load start seconds status=0
+    local name=$1 load start seconds status=0 log
     shift
+    log=$scratch/$(tr -c 'a-z0-9\n' - <<<"$name").log
     read -r -a load </proc/loadavg
     start=$EPOCHREALTIME
-    "$@" >"$scratch/$name.log" 2>&1 || status=$?
+    "$@" >"$log" 2>&1 || status=$?
     seconds=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
     printf '%-24s %7s s   load %s %s %s%s\n' "$name" "$seconds" "${load[0]}" "${load[1]}" "${load[2]}" \
-        "$([ "$status" -eq 0 ] || echo "   FAILED (status $status; log kept in $scratch/$name.log)")"
+        "$([ "$status" -eq 0 ] || echo "   FAILED (status $status; log kept in $log)")"
     times[$name]+="$seconds "
     if [ "$status" -ne 0 ]; then trap - EXIT; fi
 }

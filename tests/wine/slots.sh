@@ -45,9 +45,13 @@ slot_take() {
     return 1
 }
 
+# True while the slot's server runs: the process recorded, by its name and by
+# the directory it works in (named after the prefix), never another process
+# that has taken its number since.
 slot_server_alive() {
     local pid comm
-    pid=$(cat "$1/server" 2>/dev/null) && read -r comm 2>/dev/null <"/proc/$pid/comm" && [[ $comm == wineserver* ]]
+    pid=$(cat "$1/server" 2>/dev/null) && read -r comm 2>/dev/null <"/proc/$pid/comm" && [[ $comm == wineserver* ]] &&
+        [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$(wine_server_dir "$1/prefix")" ]
 }
 
 # slot_stop SLOT: ends the slot's server and programs; the server writes the
@@ -58,7 +62,7 @@ slot_stop() {
     pid=$(cat "$slot/server")
     WINEPREFIX=$slot/prefix timeout 20 "$WINE_SERVER" -k 2>/dev/null
     for ((waited = 0; waited < 100; waited++)); do
-        [ -e "/proc/$pid" ] || return 0
+        slot_server_alive "$slot" || return 0
         sleep 0.1
     done
     kill -KILL "$pid" 2>/dev/null
@@ -244,5 +248,9 @@ slot_end_all() {
         exec 9>&-
     done
     rm -rf "$slots"
+    # The directory that held the servers' directories, unless another still
+    # uses it.
+    local servers
+    if servers=$(wine_server_dir "$template"); then rmdir "$(dirname "$servers")" 2>/dev/null; fi
     return "$status"
 }

@@ -14,17 +14,28 @@
 #       Makes a new prefix, as a copy of TEMPLATE when given (far quicker), and
 #       sets WINEPREFIX, WINE_C (its drive C:) and WINE_HELPER_DIR (where
 #       install.exe, Quor.exe, decoy.exe and boxwatch.exe are).
+#   wine_prefix_use PREFIX LAUNCHER_EXE HELPER_DIR
+#       Uses PREFIX, whose Wine server outlives the caller, as it is: sets the
+#       same variables, and a scratch directory WINE_SCRATCH outside it.
 #   wine_prefix_end
-#       Ends the prefix's programs and removes it (kept when WINE_KEEP=1).
+#       Ends the prefix's programs and removes it (kept when WINE_KEEP=1); for
+#       a prefix in use, removes only the scratch directory.
 #   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:
 #   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
 #   wine_write_win_ini LINE...       replaces WIN.INI with these lines
 #   wine_ini_section NAME            prints a section of WIN.INI, header included
+#   wine_watch_start
+#       Starts the box watcher and waits until it has listed the processes
+#       running (wine_processes before). wine_run_launcher starts it if need be.
 #   wine_run_launcher 'C:\Dir' [VAR=VALUE...]
 #       Copies the launcher into the directory and runs it there, with the
 #       variables in its environment (it passes them on to the installer and the
 #       game). Sets WINE_STATUS to its exit status, 124 when it did not end in
-#       time. Returns once every program it started has ended.
+#       time. Returns once every program it started has ended, or has been
+#       ended (wine_processes left) after the time allowed.
+#   wine_processes before|left       the Windows processes running before the
+#                                    run, or left running by it and ended, one
+#                                    a line: "<pid><TAB><name><TAB><image path>"
 #   wine_log_values WHO WHAT         values the helpers recorded in that run,
 #                                    one a line ("game cwd", "installer cwd", ...)
 #   wine_run_order                   which helpers recorded anything in that run,
@@ -33,6 +44,8 @@
 #                                    "box caption=...<TAB>text=...<TAB>buttons=..."
 #
 # Callers may run under "set -e": a failing step is reported, not fatal.
+# Descriptor 9 is closed for every Wine program started here: a test may hold
+# a lock on it, which no program left behind may keep.
 #
 # Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
 # each process, so WIN.INI is changed only between runs, never during one.
@@ -96,9 +109,11 @@ wine_template_make() {
     wine_environment
     local log=$1.log
     mkdir -p "$(dirname "$1")" || return 1
+    # Ending the server, rather than waiting for it, is quicker; it writes the
+    # registry back all the same.
     if ! WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
         ! WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 ||
-        ! WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -w; then
+        ! WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k; then
         echo "wine.sh: could not make a Wine prefix in $1:" >&2
         cat "$log" >&2
         return 1
@@ -114,15 +129,16 @@ wine_template_copy() {
     cp -al "$template" "$prefix" || return 1
     for file in system.reg user.reg userdef.reg drive_c/windows/win.ini drive_c/windows/system.ini; do
         if [ -f "$template/$file" ]; then
-            cp --remove-destination "$template/$file" "$prefix/$file" || return 1
+            # With its times, so that the copy lists like the original.
+            cp -p --remove-destination "$template/$file" "$prefix/$file" || return 1
         fi
     done
 }
 
-wine_prefix_start() {
+# wine_programs_set LAUNCHER_EXE HELPER_DIR: the programs of the runs.
+wine_programs_set() {
     WINE_LAUNCHER_EXE=$1
     WINE_HELPER_DIR=$2
-    local template=${3:-}
     local file
     wine_find_tools || return 1
     for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR"/{install,Quor,decoy,boxwatch}.exe; do
@@ -132,8 +148,13 @@ wine_prefix_start() {
         fi
     done
     wine_environment
+    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX")
+}
 
-    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX") || return 1
+wine_prefix_start() {
+    local template=${3:-}
+    wine_programs_set "$1" "$2" || return 1
+    WINE_PREFIX_SHARED=0
     export WINEPREFIX=$WINE_SCRATCH/prefix
     WINE_C=$WINEPREFIX/drive_c
     WINE_LOGS=$WINE_C/logs
@@ -146,8 +167,23 @@ wine_prefix_start() {
     mkdir -p "$WINE_LOGS"
 }
 
+wine_prefix_use() {
+    wine_programs_set "$2" "$3" || return 1
+    WINE_PREFIX_SHARED=1
+    export WINEPREFIX=$1
+    WINE_C=$WINEPREFIX/drive_c
+    WINE_LOGS=$WINE_C/logs
+    mkdir -p "$WINE_LOGS"
+}
+
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
+    wine_watch_stop
+    if [ "$WINE_PREFIX_SHARED" = 1 ]; then
+        rm -rf "$WINE_SCRATCH"
+        WINE_SCRATCH=
+        return 0
+    fi
     timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
     wine_server_dir_remove "$WINEPREFIX"
     if [ "${WINE_KEEP:-0}" = 1 ]; then
@@ -188,31 +224,68 @@ wine_ini_section() {
         inside'
 }
 
+WINE_WATCHER=
+
+wine_watch_start() {
+    [ -z "$WINE_WATCHER" ] || return 0
+    rm -f "$WINE_LOGS"/*
+    # Without the watcher a message box would wait for a click that never comes.
+    # Its time limit covers a launcher that runs for as long as it may.
+    "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\logs\boxes.log' 'C:\logs\stop' $((2 * WINE_RUN_SECONDS)) \
+        'C:\logs\processes' </dev/null 9>&- &
+    WINE_WATCHER=$!
+    local waited
+    for ((waited = 0; waited < 200 * WINE_RUN_SECONDS; waited++)); do
+        [ ! -f "$WINE_LOGS/processes" ] || return 0
+        if ! kill -0 "$WINE_WATCHER" 2>/dev/null; then
+            wait "$WINE_WATCHER"
+            echo "wine.sh: the box watcher ended with status $? before listing the processes" >&2
+            WINE_WATCHER=
+            return 1
+        fi
+        sleep 0.005
+    done
+    echo "wine.sh: the box watcher listed no processes in $WINE_RUN_SECONDS s" >&2
+    return 1
+}
+
+# Tells the watcher to stop once the run's programs have ended, and waits.
+wine_watch_stop() {
+    [ -n "$WINE_WATCHER" ] || return 0
+    : >"$WINE_LOGS/stop"
+    local status=0
+    wait "$WINE_WATCHER" || status=$?
+    WINE_WATCHER=
+    case $status in
+        0) ;;
+        3) echo "wine.sh: programs still running $((2 * WINE_RUN_SECONDS)) s after the watcher started; ended" >&2 ;;
+        *) echo "wine.sh: the box watcher ended with status $status" >&2 ;;
+    esac
+}
+
 wine_run_launcher() {
     local dir
     dir=$(wine_c_path "$1") || return 1
     shift
     mkdir -p "$dir" && cp "$WINE_LAUNCHER_EXE" "$dir/Launcher.exe" || return 1
-    rm -f "$WINE_LOGS"/*
-
-    # Without the watcher a message box would wait for a click that never comes.
-    timeout $((WINE_RUN_SECONDS + 10)) "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" \
-        'C:\logs\boxes.log' 'C:\logs\stop' $((WINE_RUN_SECONDS + 5)) </dev/null &
-    local watcher=$!
+    wine_watch_start || return 1
 
     # Started from inside the prefix's C:, so its current directory is $1.
     WINE_STATUS=0
     (cd "$dir" && env TEST_LOG='C:\logs\run.log' "$@" \
-        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null) || WINE_STATUS=$?
+        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null 9>&-) || WINE_STATUS=$?
 
-    : >"$WINE_LOGS/stop"
-    wait "$watcher" || echo "wine.sh: the box watcher ended with status $?" >&2
-    # The game is not waited for by the launcher; wait for it, and for Wine to
-    # write back what it holds, before anything is read.
-    if ! timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w; then
-        echo "wine.sh: programs still running after $WINE_RUN_SECONDS s; ending them" >&2
-        timeout 10 "$WINE_SERVER" -k || true
-    fi
+    # The game is not waited for by the launcher: the watcher waits for it.
+    wine_watch_stop
+    return 0
+}
+
+wine_processes() {
+    [ -f "$WINE_LOGS/processes" ] || return 0
+    local what pid name image
+    while IFS=$'\t' read -r what pid name image; do
+        [ "$what" != "$1" ] || printf '%s\t%s\t%s\n' "$pid" "$name" "$image"
+    done <"$WINE_LOGS/processes"
     return 0
 }
 

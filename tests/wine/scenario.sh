@@ -2,8 +2,10 @@
 # Runs one end-to-end scenario of the launcher under Wine, or makes the prefix
 # that every scenario starts from.
 #
-#   scenario.sh template DIR
+#   scenario.sh template DIR LAUNCHER_EXE HELPER_DIR
 #   scenario.sh run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
+#   scenario.sh check LAUNCHER_EXE HELPER_DIR TEMPLATE
+#   scenario.sh end TEMPLATE
 #   scenario.sh list
 #
 # The scenarios are the functions scenario_<NAME> in scenarios.sh. Each one
@@ -12,16 +14,26 @@
 # expects of the exit status, WIN.INI, the descriptor, the programs that ran and
 # the message boxes; one that leaves any of these out fails.
 #
-# Each run gets a fresh copy of TEMPLATE, so scenarios share no state and may
-# run side by side. Exits non-zero when any check fails.
+# A scenario runs in a slot (slots.sh): a copy of TEMPLATE whose Wine server
+# lives as long as the test run, used by one scenario at a time, in a
+# namespace of its own where a scenario may mount over a file. It first checks
+# that it finds the world every scenario starts from (WIN.INI's bytes, the
+# files on C:, no mounts, no Windows process but Wine's own) and fails, saying
+# what differed, when it does not; the slot is then made afresh for the next.
+# Afterwards it puts the world back. "end" ends the servers, checks that the
+# scenarios left the registry alone, and removes the slots; "template" also
+# ends any left from a run that was cut short. "check" checks the slots
+# themselves: that WIN.INI is read afresh by each run while the server lives
+# on, and that a scenario finds and reports a world left wrong.
 #
-# Run it under tools/namespace.sh, where a scenario may mount over a file; for
-# a 32-bit launcher with WINE_ARCH=win32, under tools/namespace.sh --i386.
+# Exits non-zero when any check fails.
 set -u
 
-here=$(dirname "$0")
+here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/wine.sh
 source "$here/../../tools/wine.sh"
+# shellcheck source=slots.sh
+source "$here/slots.sh"
 # shellcheck source=scenarios.sh
 source "$here/scenarios.sh"
 
@@ -228,17 +240,28 @@ expect_boxes() {
 end_scenario() {
     local step
     for step in "${undo_steps[@]}"; do eval "$step"; done
+    wine_watch_stop
+    world_reset "$slot"
     wine_prefix_end
 }
 
-run_scenario() {
-    local name=$1
-    if ! declare -F "scenario_$name" >/dev/null; then
-        echo "scenario.sh: no scenario named $name" >&2
-        return 2
-    fi
-    wine_prefix_start "$launcher" "$helpers" "$template" || return 1
+# In the slot's namespace: checks the world, runs the scenario, puts the world back.
+run_in_slot() {
+    local name=$1 differences
+    differences=$(world_differences "$slot")
+    wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
     trap end_scenario EXIT
+    wine_watch_start || return 1
+    differences+=$'\n'$(process_differences "$slot")
+    if [ -n "${differences//$'\n'/}" ]; then
+        while IFS= read -r line; do
+            [ -z "$line" ] || fail "the world as found: $line"
+        done <<<"$differences"
+        echo "== $name: not run; its slot is made afresh for the next scenario"
+        rm -f "$slot/ready"
+        return 1
+    fi
+
     wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
     wine_put "${GameSource%\\*}" "$WINE_HELPER_DIR/Quor.exe"
     standard_win_ini 'C:\Games\Quorvale'
@@ -253,21 +276,138 @@ run_scenario() {
     if [ -n "$(wine_log_values game cwd)" ] && [ -z "${checked[game]:-}" ]; then
         fail "the game ran, but the scenario does not say where (expect_game)"
     fi
+    local left
+    left=$(wine_processes left | cut -f2 | paste -sd, -)
+    [ -z "$left" ] || fail "programs still running long after the launcher ended (then ended): $left"
     echo "== $name: $failures failed"
     [ "$failures" -eq 0 ]
 }
 
+# After the prefix is made, a first session as the slots will have them, so
+# that what Wine writes to the registry once, on first use, is in the
+# template: a launcher run whose installer opens a console and installs
+# nothing, and one with a box.
+template_settle() {
+    local prefix=$1 before
+    before=$(cat "$prefix/drive_c/windows/win.ini")
+    wine_prefix_use "$prefix" "$launcher" "$helpers" || return 1
+    wine_put 'C:\Settle' "$WINE_HELPER_DIR/install.exe" || return 1
+    wine_run_launcher 'C:\Settle'
+    [ "$(wine_log_values installer console)" = own ] || { echo "scenario.sh: the first installer had no console" >&2; return 1; }
+    rm "$WINE_C/Settle/install.exe"
+    wine_run_launcher 'C:\Settle'
+    [ -n "$(wine_boxes)" ] || { echo "scenario.sh: the first run showed no box" >&2; return 1; }
+    wine_prefix_end
+    WINEPREFIX=$prefix timeout 60 "$WINE_SERVER" -k
+    wine_server_dir_remove "$prefix"
+    rm -rf "$prefix/drive_c/Settle" "$prefix/drive_c/logs"
+    [ "$(cat "$prefix/drive_c/windows/win.ini")" = "$before" ] || { echo "scenario.sh: WIN.INI changed" >&2; return 1; }
+}
+
+# In a slot: what the slots lean on.
+check_slot() {
+    wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
+    local dir
+    wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
+    for dir in 'C:\Games\One' 'C:\Games\Two'; do
+        standard_win_ini "$dir"
+        game_in "$dir"
+        wine_run_launcher "$SetupDir"
+        check "game directory, from WIN.INI as changed since the last run" "$dir" "$(wine_log_values game cwd)"
+    done
+    world_reset "$slot"
+
+    # Everything a scenario may leave wrong at once, with a launcher that
+    # waits for its installer.
+    wine_put 'C:\Left' "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/install.exe"
+    (cd "$WINE_C/Left" && TEST_LOG='C:\Left\log' TEST_INSTALL_DELAY_MS=600000 \
+        timeout 600 "$WINE" Launcher.exe </dev/null >/dev/null 2>&1 9>&- &)
+    local waited
+    for ((waited = 0; waited < 100 * WINE_RUN_SECONDS; waited++)); do
+        ! grep -qs '^installer cwd=' "$WINE_C/Left/log" || break
+        sleep 0.01
+    done
+    : >"$WINE_C/stray.txt"
+    printf '[Quorvale]\r\nPath=C:\\Games\\Left\r\n' >>"$WINE_C/windows/win.ini"
+    rm "$WINE_C/windows/system.ini"
+    local ini=$WINE_C/windows/win.ini
+    if ! mount --bind "$ini" "$ini" || ! mount -o remount,bind,ro "$ini"; then
+        fail "could not mount over WIN.INI"
+    fi
+    wine_prefix_end
+
+    local output expected
+    output=$(run_in_slot later_run 2>&1)
+    check "scenario status in a world left wrong" 1 "$?"
+    umount "$ini"
+    for expected in "WIN.INI: expected the" 'C:\Left: not there when the slot was made' \
+        'C:\stray.txt: not there when the slot was made' 'C:\windows\system.ini: gone' \
+        "a mount on $ini" 'still running from an earlier run: Launcher.exe' \
+        'still running from an earlier run: install.exe'; do
+        check "reported: the world as found: $expected" yes \
+            "$(grep -qF "FAIL  the world as found: $expected" <<<"$output" && echo yes || echo no)"
+    done
+    check "the scenario ran" no "$(grep -q '^ok    exit status' <<<"$output" && echo yes || echo no)"
+    check "the slot marked to be made afresh" no "$([ -f "$slot/ready" ] && echo yes || echo no)"
+    [ "$failures" -eq 0 ] || printf 'The scenario said:\n%s\n' "$output"
+    echo "== slot check: $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+# Takes a slot, makes it if need be, and runs there scenario.sh COMMAND ARG...
+in_a_slot() {
+    local status=0
+    wine_find_tools || return 1
+    slot_take "${template%/*}/slots" || return 1
+    if [ -f "$SLOT/ready" ] && ! slot_server_alive "$SLOT"; then
+        echo "scenario.sh: the Wine server of $SLOT has ended; making the slot afresh"
+        rm -f "$SLOT/ready"
+    fi
+    if [ ! -f "$SLOT/ready" ]; then
+        slot_make "$SLOT" || { slot_end "$SLOT"; return 1; }
+    fi
+    slot_enter "$SLOT" "$1" "$SLOT" "$launcher" "$helpers" "$template" "${@:2}" || status=$?
+    [ -f "$SLOT/ready" ] || slot_end "$SLOT"
+    return "$status"
+}
+
 case ${1:-} in
     template)
-        [ $# -eq 2 ] || { echo "usage: $0 template DIR" >&2; exit 2; }
-        rm -rf "$2" && wine_template_make "$2" ;;
+        [ $# -eq 4 ] || { echo "usage: $0 template DIR LAUNCHER_EXE HELPER_DIR" >&2; exit 2; }
+        template=$2 launcher=$3 helpers=$4
+        wine_find_tools || exit 1
+        slot_end_all "${template%/*}/slots" >/dev/null
+        rm -rf "$template" && wine_template_make "$template" && template_settle "$template" ;;
     run)
         [ $# -eq 5 ] || { echo "usage: $0 run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2; exit 2; }
         launcher=$2 helpers=$3 template=$4
-        run_scenario "$5" ;;
+        if ! declare -F "scenario_$5" >/dev/null; then
+            echo "scenario.sh: no scenario named $5" >&2
+            exit 2
+        fi
+        in_a_slot in-slot "$5" ;;
+    check)
+        [ $# -eq 4 ] || { echo "usage: $0 check LAUNCHER_EXE HELPER_DIR TEMPLATE" >&2; exit 2; }
+        launcher=$2 helpers=$3 template=$4
+        in_a_slot check-in-slot ;;
+    end)
+        [ $# -eq 2 ] || { echo "usage: $0 end TEMPLATE" >&2; exit 2; }
+        template=$2
+        wine_find_tools && slot_end_all "${template%/*}/slots" ;;
     list)
         declare -F | sed -n 's/^declare -f scenario_//p' ;;
+    # Within a slot's namespace (slots.sh).
+    warm)
+        slot=$2 launcher=$3 helpers=$4 template=$5
+        slot_warm "$slot" ;;
+    in-slot)
+        slot=$2 launcher=$3 helpers=$4 template=$5
+        run_in_slot "$6" ;;
+    check-in-slot)
+        slot=$2 launcher=$3 helpers=$4 template=$5
+        check_slot ;;
     *)
-        echo "usage: $0 template DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME | list" >&2
+        echo "usage: $0 template DIR LAUNCHER_EXE HELPER_DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2
+        echo "       | check LAUNCHER_EXE HELPER_DIR TEMPLATE | end TEMPLATE | list" >&2
         exit 2 ;;
 esac

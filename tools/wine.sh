@@ -50,7 +50,10 @@
 # Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
 # each process, so WIN.INI is changed only between runs, never during one.
 
-# Finds Wine for WINE_ARCH (win64 unless set), and sets WINE, WINE_SERVER and
+WINE_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Finds Wine for WINE_ARCH (win64 unless set), and sets WINE (for win64 the
+# loader behind wine64-fixed-layout.sh), WINE_SERVER and
 # WINE_RUN_SECONDS, after which a launcher run counts as stuck.
 wine_find_tools() {
     local loaders package
@@ -74,6 +77,11 @@ wine_find_tools() {
     if [ -z "$WINE" ] || [ -z "$WINE_SERVER" ]; then
         echo "wine.sh: $package not found" >&2
         return 1
+    fi
+    if [ "$WINE_ARCH" = win64 ]; then
+        # Its programs would otherwise die at start now and then (see there).
+        export WINE_LOADER=$WINE
+        WINE=$WINE_TOOLS_DIR/wine64-fixed-layout.sh
     fi
 }
 

@@ -100,7 +100,9 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
             found.text[0] = '\0';
         EnumChildWindows(window, ReadChild, reinterpret_cast<LPARAM>(&found));
         const HWND icon = GetDlgItem(window, MessageIconId);
-        const bool iconShown = icon != nullptr && IsWindowVisible(icon);
+        // The control stays visible in a box without an icon; only its image tells.
+        const bool iconShown =
+            icon != nullptr && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
         const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         std::FILE* log = std::fopen(watch.log, "ab");
         if (log != nullptr) {

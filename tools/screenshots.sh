@@ -130,7 +130,7 @@ arrange() {
             gui_installer
             # Not even root can write through a read-only view of the file.
             local ini=$WINE_C/windows/win.ini
-            if ! mount --bind "$ini" "$ini" || ! mount -o remount,bind,ro "$ini"; then
+            if ! wine_read_only "$ini"; then
                 die "could not mount a read-only WIN.INI (this runs in tools/namespace.sh, which allows mounts)"
             fi
             echo 'TEST_DESCRIPTOR_DIR=C:\Games\Quorvale' ;;

@@ -24,6 +24,7 @@
 #   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
 #   wine_write_win_ini LINE...       replaces WIN.INI with these lines
 #   wine_ini_section NAME            prints a section of WIN.INI, header included
+#   wine_read_only FILE              a read-only view of FILE over it, until umount
 #   wine_watch_start
 #       Starts the box watcher and waits until it has listed the processes
 #       running (wine_processes before). wine_run_launcher starts it if need be.
@@ -223,6 +224,13 @@ wine_put() {
 wine_write_win_ini() {
     # Windows line ends, as Windows itself writes the file.
     printf '%s\r\n' "$@" >"$WINE_C/windows/win.ini"
+}
+
+# Makes FILE unwritable, even for root: a read-only view of it mounted over
+# it, in the caller's mount namespace (tools/namespace.sh gives one), until
+# "umount FILE".
+wine_read_only() {
+    mount --bind "$1" "$1" && mount -o remount,bind,ro "$1"
 }
 
 wine_ini_section() {

@@ -139,7 +139,7 @@ descriptor_before() {
 # tests/wine/CMakeLists.txt), until the scenario ends.
 win_ini_unwritable() {
     local file=$WINE_C/windows/win.ini
-    if ! mount --bind "$file" "$file" || ! mount -o remount,bind,ro "$file"; then
+    if ! wine_read_only "$file"; then
         fail "could not make WIN.INI read-only (scenarios run in tools/namespace.sh, which allows mounts)"
         return 1
     fi
@@ -331,7 +331,7 @@ check_slot() {
     printf '[Quorvale]\r\nPath=C:\\Games\\Left\r\n' >>"$WINE_C/windows/win.ini"
     rm "$WINE_C/windows/system.ini"
     local ini=$WINE_C/windows/win.ini
-    if ! mount --bind "$ini" "$ini" || ! mount -o remount,bind,ro "$ini"; then
+    if ! wine_read_only "$ini"; then
         fail "could not mount over WIN.INI"
     fi
     wine_prefix_end

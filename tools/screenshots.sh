@@ -190,8 +190,8 @@ $others"
     DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$id" ||
         die "could not give the box for \"$text\" the keyboard focus"
     shoot "$id" "$raw_dir/$name.ppm" || die "could not take a steady picture of the box for \"$text\""
-    # The watcher cannot tell an empty icon control from a drawn icon; the
-    # picture can: the error icon is the only red in the box.
+    # The picture shows the icon itself, not only that the box's icon control
+    # holds one: the error icon is the only red in the box.
     local red
     red=$(convert "$raw_dir/$name.ppm" -depth 8 txt:- |
         awk -F'[(),]' 'NR > 1 && $3 >= 160 && $4 <= 90 && $5 <= 90 { n++ } END { print n + 0 }')

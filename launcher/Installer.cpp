@@ -3,6 +3,29 @@
 
 #include "Platform.h"
 
+#include <cstddef>
+
+namespace {
+
+// ".\" and the installer's name, put together when compiling.
+struct PathText {
+    char text[2 + sizeof InstallerName];
+};
+
+constexpr PathText InCurrentDirectory(const char (&name)[sizeof InstallerName])
+{
+    PathText path = {};
+    path.text[0] = '.';
+    path.text[1] = '\\';
+    for (std::size_t i = 0; i < sizeof InstallerName; ++i)
+        path.text[2 + i] = name[i];
+    return path;
+}
+
+constexpr PathText InstallerInCurrentDirectory = InCurrentDirectory(InstallerName);
+
+} // namespace
+
 void* StartInstallerThroughShell()
 {
     // Loaded only now: a normal start needs nothing beyond KERNEL32 and USER32.
@@ -20,7 +43,7 @@ void* StartInstallerThroughShell()
     info.fMask = platform::SeeMaskNoCloseProcess | platform::SeeMaskFlagNoUi;
     // The default verb, no owner window. The leading ".\" keeps the shell to
     // the current directory: no search path, no App Paths.
-    info.lpFile = ".\\install.exe";
+    info.lpFile = InstallerInCurrentDirectory.text;
     info.nShow = platform::SwShowNormal;
     if (!shellExecuteEx(&info))
         return nullptr; // the player declined the prompt, say

@@ -15,6 +15,9 @@
 # project builds one, else the test stand-in; the script says which) and
 # AUTORUN.INF, which has AutoPlay start the launcher from the disc's root.
 #
+# --add FILE (repeatable) puts a further file in the disc's root, a read-me
+# say, under its own name.
+#
 # --sign, followed by tools/sign.sh's options (--cert/--key or --pkcs12,
 # --pass-file, --timestamp, --ca-file), puts signed copies of both programs on
 # the disc; the unsigned build output is left as it is.
@@ -24,6 +27,8 @@
 # Exits non-zero, saying why, when a file is missing or a name cannot be an
 # ISO 9660 name.
 set -euo pipefail
+# Names are checked byte by byte, whatever the caller's language.
+export LC_ALL=C
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -32,12 +37,13 @@ die() {
     exit 1
 }
 
-build_dir='' out_dir='' installer='' sign_args=() signing=0
+build_dir='' out_dir='' installer='' sign_args=() signing=0 extra=()
 while [ $# -gt 0 ]; do
     case $1 in
         --from) [ $# -ge 2 ] || die "--from needs a directory"; build_dir=$2; shift 2 ;;
         --out) [ $# -ge 2 ] || die "--out needs a directory"; out_dir=$2; shift 2 ;;
         --installer) [ $# -ge 2 ] || die "--installer needs a file"; installer=$2; shift 2 ;;
+        --add) [ $# -ge 2 ] || die "--add needs a file"; extra+=("$2"); shift 2 ;;
         --sign) signing=1; shift ;;
         --cert | --key | --pkcs12 | --pass-file | --timestamp | --ca-file)
             [ "$signing" = 1 ] || die "$1 belongs after --sign"
@@ -102,16 +108,24 @@ else
 fi
 # Windows reads it with the profile API; CR LF, as a Windows text file.
 printf '%s\r\n' '[autorun]' 'open=Launcher.exe' 'icon=Launcher.exe,0' 'label=Quorvale' >"$disc/AUTORUN.INF"
+for file in ${extra[@]+"${extra[@]}"}; do
+    [ -f "$file" ] || die "$file is missing"
+    [ ! -e "$disc/${file##*/}" ] || die "${file##*/} is on the disc already"
+    cp "$file" "$disc/"
+done
 
 # ISO 9660 itself allows 8.3 names of upper-case letters, digits and "_" (the
 # image maps lower case to upper; Joliet keeps the names as they are), and no
 # directories are needed.
+declare -A iso_names=()
 for file in "$disc"/* "$disc"/.[!.]*; do
     [ -e "$file" ] || continue
     name=${file##*/}
     [ -f "$file" ] || die "$name: only files go on the disc"
     [[ $name =~ ^[A-Za-z0-9_]{1,8}(\.[A-Za-z0-9_]{1,3})?$ ]] ||
         die "$name is not a valid ISO 9660 name: at most 8 letters, digits or _, then at most a dot and 3 more"
+    [ -z "${iso_names[${name^^}]:-}" ] || die "$name and ${iso_names[${name^^}]} are the same ISO 9660 name"
+    iso_names[${name^^}]=$name
 done
 for name in AUTORUN.INF Launcher.exe install.exe; do
     [ -f "$disc/$name" ] || die "the disc lacks $name"

@@ -76,6 +76,16 @@ SIGN_PASSWORD='correct horse' "$sign_sh" --pkcs12 "$keys/publisher.p12" --ca-fil
     "$launcher" "$out/p12.exe" >/dev/null
 check "signed from PKCS#12, verified" 0 "$(verify "$out/p12.exe" >/dev/null; echo $?)"
 
+# The disc with signed programs; the build's own stay unsigned.
+"$root/tools/disc.sh" --from "$(dirname "$launcher")" --out "$out/disc" --sign --cert "$keys/publisher.pem" \
+    --key "$keys/publisher.key" --pass-file "$keys/password" --ca-file "$keys/publisher.pem" >/dev/null
+for program in Launcher.exe install.exe; do
+    check "signed disc: $program verified" 0 "$(verify "$out/disc/disc/$program" >/dev/null; echo $?)"
+done
+check "signed disc: the build's Launcher.exe" unchanged \
+    "$([ "$(sha256sum <"$launcher")" = "$unsigned_sum" ] && echo unchanged || echo changed)"
+rm -rf "$out/disc"
+
 # Mistakes: each an error that says what is wrong, and nothing written.
 while IFS='|' read -r what arguments message; do
     eval "set -- $arguments"

@@ -49,6 +49,24 @@ check "the unsigned file" unchanged "$([ "$(sha256sum <"$launcher")" = "$unsigne
 echo "      sizes: $(stat -c %s "$launcher") bytes unsigned, $(stat -c %s "$signed") signed"
 
 verify() { osslsigncode verify -CAfile "$keys/publisher.pem" -in "$1" 2>&1; }
+
+# Whether SIGNED is UNSIGNED with a signature: the same bytes up to where the
+# unsigned file ends, but for the two fields signing sets in the PE header
+# (the checksum, and the certificate table's entry); prints the offsets of
+# any other bytes that differ.
+same_program() {
+    local signed=$1 unsigned=$2 pe size offsets
+    pe=$(od -An -tu4 -j 60 -N4 "$unsigned" | xargs)
+    size=$(stat -c %s "$unsigned")
+    # cmp counts from 1: the checksum is at pe+88, entry 4 at pe+152 (8 bytes).
+    offsets=$(cmp -l -n "$size" "$signed" "$unsigned" | awk -v pe="$pe" '
+        { offset = $1 - 1 }
+        offset >= pe + 88 && offset < pe + 92 { next }
+        offset >= pe + 152 && offset < pe + 160 { next }
+        { printf "%d ", offset }')
+    echo "${offsets:-the same}"
+}
+check "signed: the unsigned program, but the checksum and the table's entry" "the same" "$(same_program "$signed" "$launcher")"
 output=$(verify "$signed") && status=0 || status=$?
 printf '        %s\n' "${output//$'\n'/$'\n'        }"
 check "verified with the certificate as the trusted root" 0 "$status"
@@ -77,11 +95,14 @@ SIGN_PASSWORD='correct horse' "$sign_sh" --pkcs12 "$keys/publisher.p12" --ca-fil
 check "signed from PKCS#12, verified" 0 "$(verify "$out/p12.exe" >/dev/null; echo $?)"
 
 # The disc with signed programs; the build's own stay unsigned.
-"$root/tools/disc.sh" --from "$(dirname "$launcher")" --out "$out/disc" --sign --cert "$keys/publisher.pem" \
+installer=$(dirname "$launcher")/tests/wine/install.exe
+"$root/tools/disc.sh" --from "$(dirname "$launcher")" --out "$out/disc" --installer "$installer" --sign --cert "$keys/publisher.pem" \
     --key "$keys/publisher.key" --pass-file "$keys/password" --ca-file "$keys/publisher.pem" >/dev/null
 for program in Launcher.exe install.exe; do
     check "signed disc: $program verified" 0 "$(verify "$out/disc/disc/$program" >/dev/null; echo $?)"
 done
+check "signed disc: Launcher.exe is the launcher" "the same" "$(same_program "$out/disc/disc/Launcher.exe" "$launcher")"
+check "signed disc: install.exe is the installer" "the same" "$(same_program "$out/disc/disc/install.exe" "$installer")"
 check "signed disc: the build's Launcher.exe" unchanged \
     "$([ "$(sha256sum <"$launcher")" = "$unsigned_sum" ] && echo unchanged || echo changed)"
 rm -rf "$out/disc"

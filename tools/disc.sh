@@ -62,8 +62,11 @@ if [ -z "$build_dir" ]; then
     # shellcheck source-path=SCRIPTDIR source=deps.sh
     . "$root/tools/deps.sh"
     install_missing "${BUILD_PACKAGES[@]}"
-    cmake --preset win32 -S "$root" >/dev/null
-    cmake --build --preset win32 --parallel "$(nproc)" >/dev/null
+    mkdir -p "$root/build"
+    if ! (cd "$root" && cmake --preset win32 && cmake --build --preset win32 --parallel "$(nproc)") >"$root/build/disc-build.log" 2>&1; then
+        cat "$root/build/disc-build.log" >&2
+        die "the win32 preset did not build (above)"
+    fi
     build_dir=$root/build/win32 out_dir=$root/build
 fi
 command -v xorriso >/dev/null || die "xorriso not found: install it (Debian package xorriso)"

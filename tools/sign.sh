@@ -100,20 +100,16 @@ fi
 "${sign[@]}" >"$work/log" 2>&1 || { cat "$work/log" >&2; die "osslsigncode could not sign $in"; }
 
 # Verified as Windows would: the signature, its chain up to a trusted root,
-# the hash over the file, and the PE checksum, which osslsigncode computes
-# afresh when it signs.
+# the hash over the file; and the PE checksum, which osslsigncode computes
+# afresh when it signs, computed here once more.
 verify=(osslsigncode verify -CAfile "$ca_file" -in "$work/signed")
 [ -z "$timestamp" ] || verify+=(-TSA-CAfile "$ca_file")
 if ! "${verify[@]}" >"$work/verify" 2>&1; then
     cat "$work/verify" >&2
     die "the signed file does not verify; nothing written"
 fi
-# osslsigncode prints one "PE checksum" line when the one in the file is
-# right, and the file's and the right one with a warning otherwise.
-if ! grep -q '^PE checksum *: *[0-9A-F]\{8\}$' "$work/verify" || grep -qi 'invalid PE checksum' "$work/verify"; then
-    cat "$work/verify" >&2
-    die "the signed file's PE checksum is wrong; nothing written"
-fi
+read -r stored computed < <("$(dirname "$0")/pe-checksum.sh" "$work/signed")
+[ "$stored" = "$computed" ] || die "the signed file's PE checksum is $stored, not $computed; nothing written"
 
 mkdir -p "$(dirname "$out")"
 cp "$work/signed" "$out.new" && mv "$out.new" "$out"

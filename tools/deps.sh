@@ -22,6 +22,9 @@ install_missing() {
 BUILD_PACKAGES=(cmake make g++ libgtest-dev mingw-w64 wine64)
 # wrestool and icotool, with which tests/exe/check-exe.sh reads the icon.
 BUILD_PACKAGES+=(icoutils)
+# The disc image (tools/disc.sh) and signing (tools/sign.sh), both tested by
+# the win32 preset.
+BUILD_PACKAGES+=(xorriso osslsigncode openssl)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).

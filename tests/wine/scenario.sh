@@ -36,6 +36,10 @@ source "$here/../../tools/wine.sh"
 source "$here/slots.sh"
 # shellcheck source=scenarios.sh
 source "$here/scenarios.sh"
+# Scenarios of the shipped 32-bit file only (CMakeLists.txt registers them for
+# the win32 label alone).
+# shellcheck source=disc-scenarios.sh
+source "$here/disc-scenarios.sh"
 
 # Wine's own error lines go to the test's output, which is shown when a
 # scenario fails: a Windows program that dies before it can record anything

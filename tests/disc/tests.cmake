@@ -1,0 +1,34 @@
+# The game's disc and the signed launcher, tested on the shipped 32-bit file.
+# Included by tests/wine/CMakeLists.txt for the win32 build, after the
+# scenarios are registered (its variables: template, scenario_script, ...).
+# The tests use what the build made and never build themselves: ctest may
+# run them beside others on this tree.
+set(disc_source_dir ${PROJECT_SOURCE_DIR}/tests/disc)
+set(disc_work_dir ${PROJECT_BINARY_DIR}/tests/disc)
+
+# tools/disc.sh twice gives the same image; what is on it; its failures.
+add_test(NAME disc_check
+         COMMAND bash ${disc_source_dir}/disc-check.sh ${PROJECT_BINARY_DIR} ${disc_work_dir}/check)
+set_tests_properties(disc_check PROPERTIES LABELS "disc;reproducible" TIMEOUT 120)
+
+# The image the disc scenarios put in drive D:.
+add_test(NAME win32_disc_image
+         COMMAND bash ${disc_source_dir}/image.sh ${PROJECT_BINARY_DIR} ${disc_work_dir}/image)
+set_tests_properties(win32_disc_image PROPERTIES
+    LABELS "win32;disc" TIMEOUT 120 FIXTURES_SETUP win32_disc_image)
+set_tests_properties(${scenario_tests_disc-scenarios.sh} PROPERTIES
+    FIXTURES_REQUIRED "win32_prefix;win32_disc_image"
+    ENVIRONMENT "${wine_environment};DISC_DIR=${disc_work_dir}/image")
+
+# tools/sign.sh with a throwaway certificate; the signed copy it leaves then
+# runs the later-run scenario under Wine.
+add_test(NAME sign_check
+         COMMAND bash ${disc_source_dir}/sign-check.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher>
+                 ${disc_work_dir}/signed)
+set_tests_properties(sign_check PROPERTIES LABELS sign TIMEOUT 120 FIXTURES_SETUP win32_signed)
+add_test(NAME win32_signed_later_run
+         COMMAND bash ${scenario_script} run ${disc_work_dir}/signed/Launcher.exe
+                 $<TARGET_FILE_DIR:test_installer> ${template} later_run)
+set_tests_properties(win32_signed_later_run PROPERTIES
+    LABELS "win32;sign" TIMEOUT ${scenario_timeout} FIXTURES_REQUIRED "win32_prefix;win32_signed"
+    ENVIRONMENT "${wine_environment}")

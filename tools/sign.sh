@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Signs a Windows program with the publisher's Authenticode certificate
+# (osslsigncode), so that Windows names the publisher instead of warning of
+# an unknown one.
+#
+#   tools/sign.sh --cert CERT.pem --key KEY.pem [--pass-file FILE] [--timestamp URL] [--ca-file FILE] IN OUT
+#   tools/sign.sh --pkcs12 FILE.p12 [--pass-file FILE] [--timestamp URL] [--ca-file FILE] IN OUT
+#
+# CERT.pem holds the publisher's certificate, followed by the intermediate
+# certificates of its chain; KEY.pem its private key. The key's password, if
+# it has one, comes from --pass-file or the variable SIGN_PASSWORD, never
+# from the command line, where other users of the machine could read it.
+# The signature uses SHA-256; with --timestamp an RFC 3161 time-stamping
+# server countersigns it, so that it stays valid after the certificate
+# expires. The PE checksum is computed afresh over the signed file.
+#
+# OUT is verified before the script says done: the signature against the
+# trusted roots in --ca-file (default: the system's), the file's hash, and
+# its PE checksum. On any failure the script says why and writes nothing.
+set -euo pipefail
+
+die() {
+    echo "sign.sh: $*" >&2
+    exit 1
+}
+
+usage() {
+    echo "usage: $0 (--cert CERT.pem --key KEY.pem | --pkcs12 FILE.p12) [--pass-file FILE] [--timestamp URL] [--ca-file FILE] IN OUT" >&2
+    exit 2
+}
+
+cert='' key='' pkcs12='' pass_file='' timestamp='' ca_file=/etc/ssl/certs/ca-certificates.crt
+while [ $# -gt 2 ]; do
+    [ $# -ge 4 ] || usage
+    case $1 in
+        --cert) cert=$2 ;;
+        --key) key=$2 ;;
+        --pkcs12) pkcs12=$2 ;;
+        --pass-file) pass_file=$2 ;;
+        --timestamp) timestamp=$2 ;;
+        --ca-file) ca_file=$2 ;;
+        *) usage ;;
+    esac
+    shift 2
+done
+[ $# -eq 2 ] || usage
+in=$1 out=$2
+
+for tool in osslsigncode openssl; do
+    command -v "$tool" >/dev/null || die "$tool not found: install it (Debian package $tool)"
+done
+if [ -n "$pkcs12" ]; then
+    [ -z "$cert$key" ] || die "give --pkcs12, or --cert with --key, not both"
+    [ -f "$pkcs12" ] || die "the certificate file $pkcs12 is missing"
+else
+    if [ -z "$cert" ] || [ -z "$key" ]; then die "give --cert and --key, or --pkcs12"; fi
+    [ -f "$cert" ] || die "the certificate $cert is missing"
+    [ -f "$key" ] || die "the key $key is missing"
+fi
+[ -f "$in" ] || die "$in is missing"
+[ -f "$ca_file" ] || die "the trusted roots $ca_file are missing"
+[ -z "$pass_file" ] || [ -f "$pass_file" ] || die "the password file $pass_file is missing"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The password reaches the tools only through a file of our own.
+password=$work/password
+if [ -n "$pass_file" ]; then
+    head -n1 "$pass_file" | tr -d '\r\n' >"$password"
+else
+    printf '%s' "${SIGN_PASSWORD:-}" >"$password"
+fi
+chmod 600 "$password"
+
+# The certificate and the key, read and matched before anything is signed,
+# so that each mistake gets its own message.
+if [ -n "$pkcs12" ]; then
+    openssl pkcs12 -in "$pkcs12" -passin "file:$password" -nokeys -clcerts -out "$work/cert.pem" 2>"$work/log" ||
+        die "cannot open $pkcs12 with the password given (wrong password, or not a PKCS#12 file): $(head -n1 "$work/log")"
+    openssl pkcs12 -in "$pkcs12" -passin "file:$password" -nocerts -nodes -out "$work/key.pem" 2>"$work/log" ||
+        die "cannot read the key in $pkcs12: $(head -n1 "$work/log")"
+    signer_cert=$work/cert.pem signer_key=$work/key.pem
+else
+    signer_cert=$cert signer_key=$key
+    openssl x509 -in "$cert" -noout 2>/dev/null || die "$cert holds no PEM certificate"
+fi
+cert_key=$(openssl x509 -in "$signer_cert" -noout -pubkey 2>/dev/null) || die "no certificate found"
+key_key=$(openssl pkey -in "$signer_key" -passin "file:$password" -pubout 2>"$work/log") ||
+    die "cannot read the key $signer_key with the password given (wrong or missing password, or not a key): $(head -n1 "$work/log")"
+[ "$cert_key" = "$key_key" ] || die "the key $signer_key does not belong to the certificate $signer_cert"
+openssl x509 -in "$signer_cert" -noout -checkend 0 >/dev/null || die "the certificate $signer_cert has expired"
+
+sign=(osslsigncode sign -h sha256 -readpass "$password" -in "$in" -out "$work/signed")
+if [ -n "$pkcs12" ]; then
+    sign+=(-pkcs12 "$pkcs12")
+else
+    sign+=(-certs "$cert" -key "$key")
+fi
+[ -z "$timestamp" ] || sign+=(-ts "$timestamp")
+"${sign[@]}" >"$work/log" 2>&1 || { cat "$work/log" >&2; die "osslsigncode could not sign $in"; }
+
+# Verified as Windows would: the signature, its chain up to a trusted root,
+# the hash over the file; and the PE checksum, which osslsigncode computes
+# afresh when it signs, computed here once more.
+verify=(osslsigncode verify -CAfile "$ca_file" -in "$work/signed")
+[ -z "$timestamp" ] || verify+=(-TSA-CAfile "$ca_file")
+if ! "${verify[@]}" >"$work/verify" 2>&1; then
+    cat "$work/verify" >&2
+    die "the signed file does not verify; nothing written"
+fi
+read -r stored computed < <("$(dirname "$0")/pe-checksum.sh" "$work/signed")
+[ "$stored" = "$computed" ] || die "the signed file's PE checksum is $stored, not $computed; nothing written"
+
+mkdir -p "$(dirname "$out")"
+cp "$work/signed" "$out.new" && mv "$out.new" "$out"
+echo "sign.sh: $out signed and verified ($(stat -c %s "$in") bytes unsigned, $(stat -c %s "$out") signed)"

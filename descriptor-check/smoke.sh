@@ -1,12 +1,27 @@
 #!/usr/bin/env bash
 # The built descriptor-check on real files: exit status and first line of
 # output for each kind of input, including ones that cannot be read.
-# Usage: smoke.sh PATH-TO-descriptor-check
+#
+#   smoke.sh CHECK                                  the host build
+#   smoke.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE
+#       the Windows build under Wine, in a copy of the scenarios' template
+#       prefix (run it under tools/namespace.sh, with --i386 for win32)
 set -uo pipefail
 
+if [ $# -ne 1 ] && [ $# -ne 4 ]; then
+    echo "usage: $0 CHECK [LAUNCHER_EXE HELPER_DIR TEMPLATE]" >&2
+    exit 2
+fi
 check=$(realpath "$1")
+runner=()
+if [ $# -eq 4 ]; then
+    # shellcheck source=SCRIPTDIR/../tools/wine.sh
+    source "$(dirname "$0")/../tools/wine.sh"
+    wine_prefix_start "$2" "$3" "$4" || exit 1
+    runner=(timeout "$WINE_RUN_SECONDS" "$WINE")
+fi
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+trap 'rm -rf "$dir"; [ ${#runner[@]} -eq 0 ] || wine_prefix_end' EXIT
 failures=0
 
 # case NAME EXPECTED-STATUS EXPECTED-FIRST-LINE ARGUMENT...
@@ -15,8 +30,10 @@ case_() {
     local name=$1 expected=$2 line=$3
     shift 3
     local output status
-    output=$(cd "$dir" && "$check" "$@" 2>&1)
+    output=$(cd "$dir" && "${runner[@]}" "$check" "$@" 2>&1 </dev/null)
     status=$?
+    # A Windows console program ends its lines with CR LF.
+    output=${output//$'\r'/}
     local first=${output%%$'\n'*}
     if [ "$status" -ne "$expected" ]; then
         echo "FAIL $name: expected exit $expected, got $status; output:"
@@ -64,7 +81,7 @@ case_ "warned and refused" 1 "" blank.ini nokey.ini good.ini
 case_ "refused and unreadable" 64 'nokey.ini: refused: "Cannot find path descriptor!": no DestinationPath in the data' \
     nokey.ini missing.ini good.ini
 
-lines=$(cd "$dir" && "$check" good.ini missing.ini blank.ini 2>/dev/null | grep -c '^[a-z]*\.ini: recorded:')
+lines=$(cd "$dir" && "${runner[@]}" "$check" good.ini missing.ini blank.ini 2>/dev/null | grep -c '^[a-z]*\.ini: recorded:')
 if [ "$lines" -ne 2 ]; then
     echo "FAIL reading on after an unreadable file: expected 2 recorded lines, got $lines"
     failures=$((failures + 1))

@@ -172,13 +172,22 @@ CheckResult CheckDescriptor(const char* bytes, std::size_t size)
     CheckResult result = {Verdict::Refused, {}, {}, {}};
     const DescriptorValue parsed = ParseDescriptor(bytes, size);
     const std::string refusal = "\"Cannot find path descriptor!\": ";
+    // Any Ctrl-Z ends the data, even after a CR: what follows it is not read.
+    std::string cutShort;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (bytes[i] == '\x1a') {
+            cutShort = " (the data ends at the Ctrl-Z at offset " + Number(i) + ")";
+            break;
+        }
+    }
     switch (parsed.status) {
     case DescriptorStatus::NoKey:
-        result.refusal = refusal + "no " + DescriptorKey + " in the data" + (size == 0 ? " (the file is empty)" : "");
+        result.refusal = refusal + "no " + DescriptorKey + " in the data" +
+                         (size == 0 ? std::string(" (the file is empty)") : cutShort);
         return result;
     case DescriptorStatus::NoSeparator:
         result.refusal = refusal + DescriptorKey + " on line " + Number(LineAt(bytes, parsed.keyOffset)) +
-                         " has no \"=\" after it";
+                         " has no \"=\" after it" + cutShort;
         return result;
     case DescriptorStatus::TooLong:
         result.refusal = refusal + "the value after " + DescriptorKey + " on line " +

@@ -41,6 +41,7 @@ const Row rows[] = {
     {"no drive letter", "DestinationPath=\\Games\\Q\n", Verdict::Warning, "\\Games\\Q", {W::NoDriveLetter}},
     {"digit for a drive", "DestinationPath=1:\\Q\n", Verdict::Warning, "1:\\Q", {W::NoDriveLetter}},
     {"drive letter alone", "DestinationPath=C", Verdict::Warning, "C", {W::NoDriveLetter}},
+    {"letter without a colon", "DestinationPath=C\\Games\n", Verdict::Warning, "C\\Games", {W::NoDriveLetter}},
     {"space before the value", "DestinationPath= C:\\Q\n", Verdict::Warning, " C:\\Q", {W::NoDriveLetter}},
     {"trailing space", "DestinationPath=C:\\Q \r\n", Verdict::Warning, "C:\\Q ", {W::TrailingBlanks}},
     {"trailing tab", "DestinationPath=C:\\Q\t\n", Verdict::Warning, "C:\\Q\t", {W::TrailingBlanks}},
@@ -132,6 +133,10 @@ TEST(CheckReport, ShowsTheValueTheReasonsAndWhyNot)
     const std::string refused = "a\nDestinationPath\n";
     EXPECT_EQ("m.ini: refused: \"Cannot find path descriptor!\": DestinationPath on line 2 has no \"=\" after it\n",
               Report("m.ini", CheckDescriptor(refused.data(), refused.size())));
+    const std::string hidden = "DestinationPath\r\x1a=C:\\Q\r\n";
+    EXPECT_EQ("m.ini: refused: \"Cannot find path descriptor!\": DestinationPath on line 1 has no \"=\" after it (the "
+              "data ends at the Ctrl-Z at offset 16)\n",
+              Report("m.ini", CheckDescriptor(hidden.data(), hidden.size())));
     EXPECT_EQ("\"<01>\\<22><3C><3E><7F><E9>~ \"", Visible("\x01\\\"<>\x7f\xe9~ "));
 }
 

@@ -99,7 +99,8 @@ void CheckValue(const std::string& value, CheckResult& result)
     if (kept < value.size())
         Warn(result, WarningKind::TrailingBlanks,
              "the value ends in " + Number(value.size() - kept) +
-                 " space or tab byte(s), which are kept: no directory of that name exists");
+                 " space or tab byte(s), which the launcher keeps (nothing is trimmed): the game's directory is "
+                 "not found");
     for (std::size_t i = 0; i < kept; ++i) {
         const unsigned char c = static_cast<unsigned char>(value[i]);
         if (c < 0x20 || c == 0x7f) {
@@ -130,8 +131,9 @@ void CheckKey(const char* bytes, std::size_t size, const DescriptorValue& parsed
     for (const char c : between) {
         if (!IsBlank(c)) {
             Warn(result, WarningKind::TextBeforeTheEqualsSign,
-                 "the value is taken after the first \"=\" that follows " + std::string(DescriptorKey) +
-                     ", on line " + Number(LineAt(bytes, parsed.valueOffset)) + ", past " + Excerpt(between));
+                 "the value starts after the first \"=\" that follows " + std::string(DescriptorKey) +
+                     ", on line " + Number(LineAt(bytes, parsed.valueOffset)) + "; between them stands " +
+                     Excerpt(between));
             break;
         }
     }

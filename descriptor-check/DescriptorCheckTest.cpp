@@ -124,8 +124,8 @@ TEST(CheckReport, ShowsTheValueTheReasonsAndWhyNot)
 {
     const std::string warned = "x DestinationPath=C:\\Games \t\r\nDestinationPath=D:\\\r\n";
     EXPECT_EQ("m.ini: recorded: \"C:\\Games <09>\" (10 bytes)\n"
-              "m.ini: warning: the value ends in 2 space or tab byte(s), which are kept: no directory of that name "
-              "exists\n"
+              "m.ini: warning: the value ends in 2 space or tab byte(s), which the launcher keeps (nothing is "
+              "trimmed): the game's directory is not found\n"
               "m.ini: warning: DestinationPath on line 1 is not at the start of its line\n"
               "m.ini: warning: DestinationPath occurs again on line 2; the launcher takes the one on line 1\n",
               Report("m.ini", CheckDescriptor(warned.data(), warned.size())));

@@ -81,7 +81,8 @@ case_ "warned and refused" 1 "" blank.ini nokey.ini good.ini
 case_ "refused and unreadable" 64 'nokey.ini: refused: "Cannot find path descriptor!": no DestinationPath in the data' \
     nokey.ini missing.ini good.ini
 
-lines=$(cd "$dir" && "${runner[@]}" "$check" good.ini missing.ini blank.ini 2>/dev/null | grep -c '^[a-z]*\.ini: recorded:')
+lines=$(cd "$dir" && "${runner[@]}" "$check" good.ini missing.ini blank.ini 2>/dev/null |
+    grep -c '^[a-z]*\.ini: recorded:')
 if [ "$lines" -ne 2 ]; then
     echo "FAIL reading on after an unreadable file: expected 2 recorded lines, got $lines"
     failures=$((failures + 1))

@@ -99,8 +99,8 @@ void CheckValue(const std::string& value, CheckResult& result)
     if (kept < value.size())
         Warn(result, WarningKind::TrailingBlanks,
              "the value ends in " + Number(value.size() - kept) +
-                 " space or tab byte(s), which the launcher keeps (nothing is trimmed): the game's directory is "
-                 "not found");
+                 " space or tab byte(s), which the launcher keeps (nothing is trimmed): the first start looks "
+                 "for the game in a directory of that name");
     for (std::size_t i = 0; i < kept; ++i) {
         const unsigned char c = static_cast<unsigned char>(value[i]);
         if (c < 0x20 || c == 0x7f) {

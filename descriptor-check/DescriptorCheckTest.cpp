@@ -125,7 +125,7 @@ TEST(CheckReport, ShowsTheValueTheReasonsAndWhyNot)
     const std::string warned = "x DestinationPath=C:\\Games \t\r\nDestinationPath=D:\\\r\n";
     EXPECT_EQ("m.ini: recorded: \"C:\\Games <09>\" (10 bytes)\n"
               "m.ini: warning: the value ends in 2 space or tab byte(s), which the launcher keeps (nothing is "
-              "trimmed): the game's directory is not found\n"
+              "trimmed): the first start looks for the game in a directory of that name\n"
               "m.ini: warning: DestinationPath on line 1 is not at the start of its line\n"
               "m.ini: warning: DestinationPath occurs again on line 2; the launcher takes the one on line 1\n",
               Report("m.ini", CheckDescriptor(warned.data(), warned.size())));

@@ -8,43 +8,7 @@ char DescriptorPath[PathBufferSize];
 
 namespace {
 
-constexpr unsigned char CarriageReturn = 13;
-constexpr unsigned char EndOfText = 26; // Ctrl-Z
-
 constexpr std::size_t KeyLength = sizeof DescriptorKey - 1;
-
-// Reads the raw bytes as a text-mode read would: a CR is dropped and the byte
-// after it taken as it is; Ctrl-Z, alone or after a CR, ends the data. A copy
-// of a reader reads on from the same place, which the key search relies on.
-class TextReader {
-public:
-    TextReader(const char* bytes, std::size_t size)
-        : next_(reinterpret_cast<const unsigned char*>(bytes)), end_(next_ + size)
-    {
-    }
-
-    // The next byte of data, or -1 at the end of the data.
-    int Read()
-    {
-        if (next_ == end_)
-            return -1;
-        unsigned char c = *next_++;
-        if (c == CarriageReturn) {
-            if (next_ == end_)
-                return -1;
-            c = *next_++;
-        }
-        if (c == EndOfText) {
-            next_ = end_;
-            return -1;
-        }
-        return c;
-    }
-
-private:
-    const unsigned char* next_;
-    const unsigned char* end_;
-};
 
 } // namespace
 
@@ -83,7 +47,7 @@ bool ReadWholeFile(const char* path, char*& data, std::size_t& size)
 
 DescriptorValue ParseDescriptor(const char* bytes, std::size_t size)
 {
-    DescriptorValue result = {DescriptorStatus::NoKey, {}};
+    DescriptorValue result = {DescriptorStatus::NoKey, {}, 0, 0, 0};
 
     // The first place in the data where the whole key stands.
     TextReader occurrence(bytes, size);
@@ -98,6 +62,8 @@ DescriptorValue ParseDescriptor(const char* bytes, std::size_t size)
             return result;
     }
 
+    result.keyOffset = occurrence.Offset(bytes);
+
     // The "=" may stand on a later line than the key.
     TextReader value = occurrence;
     int c;
@@ -109,14 +75,17 @@ DescriptorValue ParseDescriptor(const char* bytes, std::size_t size)
         return result;
     }
 
+    result.valueOffset = value.Offset(bytes);
+
     // Refused rather than cut short when it does not fit with its NUL.
     std::size_t length = 0;
     while ((c = value.Read()) >= 0 && c != '\n' && c != '\0') {
         if (length == sizeof result.text - 1)
-            return {DescriptorStatus::TooLong, {}};
+            return {DescriptorStatus::TooLong, {}, result.keyOffset, result.valueOffset, 0};
         result.text[length++] = static_cast<char>(c);
     }
     result.status = DescriptorStatus::Found;
+    result.valueEnd = value.Offset(bytes);
     return result;
 }
 

@@ -253,6 +253,8 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numbe
     auto* stream = static_cast<std::FILE*>(file);
     if (!fake::files.count(stream) || overlapped != nullptr || state.readFails)
         return fake::Fail(fake::ErrorReadFault);
+    if (state.fileShrinksTo && *state.fileShrinksTo < numberOfBytesToRead)
+        numberOfBytesToRead = *state.fileShrinksTo;
     *numberOfBytesRead = static_cast<DWORD>(std::fread(buffer, 1, numberOfBytesToRead, stream));
     return std::ferror(stream) == 0 ? 1 : fake::Fail(fake::ErrorReadFault);
 }
@@ -274,14 +276,17 @@ HANDLE GetProcessHeap()
     return &fake::processHeap;
 }
 
-void* HeapAlloc(HANDLE heap, DWORD, std::size_t bytes)
+void* HeapAlloc(HANDLE heap, DWORD flags, std::size_t bytes)
 {
     state.calls.push_back("HeapAlloc");
     if (heap != &fake::processHeap || state.heapAllocFails)
         return nullptr;
     void* block = std::malloc(bytes != 0 ? bytes : 1);
-    if (block != nullptr)
+    if (block != nullptr) {
+        constexpr DWORD HeapZeroMemory = 8;
+        std::memset(block, (flags & HeapZeroMemory) != 0 ? 0 : fake::HeapPoison, bytes);
         ++state.heapBlocks;
+    }
     return block;
 }
 

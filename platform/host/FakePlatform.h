@@ -5,7 +5,9 @@
 // launcher forms ("C:\marlock.ini" by default) names a file in the current
 // directory of the test process, opened and read as CreateFileA and ReadFile
 // would, with switches for the failures a real disk can have. The heap is
-// the C library's, with the blocks still held counted.
+// the C library's, with the blocks still held counted; a new block is filled
+// with HeapPoison (unless zeroing is asked for), so that bytes the launcher
+// uses without having written them show up.
 #pragma once
 
 #include "Platform.h"
@@ -22,6 +24,8 @@ namespace fake {
 
 // Thrown by ExitProcess, so that the process exit does not return to the
 // launcher and the test can see the status.
+inline constexpr unsigned char HeapPoison = 0xCD;
+
 struct ProcessExit {
     platform::UINT status;
 };
@@ -109,6 +113,9 @@ struct Platform {
     bool readFails = false;
     platform::DWORD fileSizeHigh = 0;
     bool heapAllocFails = false;
+    // ReadFile gives at most this many bytes, and succeeds, as for a file cut
+    // short after GetFileSize took its size.
+    std::optional<platform::DWORD> fileShrinksTo;
 
     // WinExec's result, when set; otherwise 33 for a listed program, else 2.
     std::optional<platform::UINT> winExecResult;

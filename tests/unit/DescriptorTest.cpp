@@ -35,6 +35,8 @@ const Row rows[] = {
     {"empty value at the end", "DestinationPath=", DescriptorStatus::Found, ""},
     {"NUL before the key", "\0\0DestinationPath=C:\\Q"s, DescriptorStatus::Found, "C:\\Q"},
     {"NUL inside the value", "DestinationPath=C:\\Q\0rest\n"s, DescriptorStatus::Found, "C:\\Q"},
+    {"NUL inside the value, a long line after it", "DestinationPath=C:\\Q\0"s + std::string(300, 'r') + "\n",
+     DescriptorStatus::Found, "C:\\Q"},
     {"lone CR at the end", "DestinationPath=C:\\Q\r", DescriptorStatus::Found, "C:\\Q"},
     {"two CRs in a row keep the second", "DestinationPath=C:\\Q\r\rX\n", DescriptorStatus::Found, "C:\\Q\rX"},
     {"CR CR LF", "DestinationPath=C:\\Q\r\r\n", DescriptorStatus::Found, "C:\\Q\r"},

@@ -452,6 +452,21 @@ TEST_F(Launch, FailedWaitGoesOnToTheDescriptor)
     EXPECT_EQ(GameDir, Entry());
 }
 
+// The file shrinks between the size query and the read (an installer still
+// writing it, say): only the bytes read count. The rest of the buffer holds
+// the fake heap's poison, which would run on into the value.
+TEST_F(Launch, DescriptorThatShrankIsReadAsItIsNow)
+{
+    const std::string kept = "DestinationPath=" + GameDir;
+    InstallerWrites(kept + "\\Extra\r\n");
+    fake::State().fileShrinksTo = static_cast<platform::DWORD>(kept.size());
+
+    EXPECT_EQ(1u, Run().status);
+    EXPECT_EQ(GameDir, Entry());
+    EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
+    ExpectDescriptorReadAndReleased();
+}
+
 TEST_F(Launch, LargeDescriptorIsReadWhole)
 {
     std::string bytes(64 << 20, 'x');

@@ -136,8 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // Exactly the fuzzer's bytes, with no NUL promised after them; an empty
     // input comes as a null pointer, which the parser accepts.
-    const DescriptorValue got =
-        ParseDescriptor(size == 0 ? nullptr : reinterpret_cast<const char*>(bytes), size);
+    const DescriptorValue got = ParseDescriptor(size == 0 ? nullptr : reinterpret_cast<const char*>(bytes), size);
 
     if (got.status != expected.status)
         Mismatch("status", bytes, size, expected, got);

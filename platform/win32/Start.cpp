@@ -38,8 +38,7 @@ extern "C" [[noreturn]] __attribute__((force_align_arg_pointer)) void WinMainCRT
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    const int showState =
-        (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+    const int showState = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
 
     // WinMain does not return; should it ever, the process still ends here.
     const int status = WinMain(reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr, arguments, showState);

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the tools: installs the Debian packages that are missing.
 # Needs root on a fresh machine; does nothing when all are there.
 
@@ -25,6 +26,7 @@ BUILD_PACKAGES+=(icoutils)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).
+# shellcheck disable=SC2034 # used by tools/fuzz.sh, which sources this file
 FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev libgtest-dev)
 
 # What running the shipped 32-bit file under Wine needs: 32-bit Wine, and

@@ -70,7 +70,11 @@ void Model(const std::uint8_t* bytes, std::size_t size, std::string& data, Expec
 // whose value lies at or next to the limit.
 void MarkLength(std::size_t length)
 {
-    static volatile unsigned shorter, near, atLimit, oneOver, longer;
+    static volatile unsigned shorter;
+    static volatile unsigned near;
+    static volatile unsigned atLimit;
+    static volatile unsigned oneOver;
+    static volatile unsigned longer;
     if (length < 256)
         ++shorter;
     else if (length < 259)

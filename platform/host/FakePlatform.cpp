@@ -160,6 +160,7 @@ BOOL SetCurrentDirectoryA(const char* pathName)
     return state.directories.count(pathName) != 0;
 }
 
+// NOLINTNEXTLINE(readability-non-const-parameter): Windows' own signature, which may write to it
 BOOL CreateProcessA(const char* applicationName, char* commandLine, SECURITY_ATTRIBUTES* processAttributes,
                     SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles, DWORD creationFlags, void* environment,
                     const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation)

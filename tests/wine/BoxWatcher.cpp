@@ -230,6 +230,17 @@ bool RunOver(const ProcessList& before, const char* path, bool last)
     return over;
 }
 
+// Forgets boxes that have gone, so a new box that reuses a handle is still seen.
+void ForgetGoneBoxes(Watch& watch)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < watch.handledCount; ++i) {
+        if (Contains(watch.present, watch.presentCount, watch.handled[i]))
+            watch.handled[kept++] = watch.handled[i];
+    }
+    watch.handledCount = kept;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -270,13 +281,7 @@ int main(int argc, char** argv)
         }
         watch.presentCount = 0;
         EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&watch));
-        // Forget boxes that have gone, so a new box that reuses a handle is still seen.
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < watch.handledCount; ++i) {
-            if (Contains(watch.present, watch.presentCount, watch.handled[i]))
-                watch.handled[kept++] = watch.handled[i];
-        }
-        watch.handledCount = kept;
+        ForgetGoneBoxes(watch);
         Sleep(50);
     }
 }

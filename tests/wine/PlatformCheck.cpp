@@ -247,7 +247,7 @@ void CheckShellStart(const std::string& work)
         std::string decoy(self, length);
         decoy = decoy.substr(0, decoy.rfind('\\') + 1) + "install.exe";
         RegSetValueExA(appPath, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(decoy.c_str()),
-                       static_cast<DWORD>(decoy.size() + 1));
+                       static_cast<DWORD>(decoy.size()) + 1);
         RegCloseKey(appPath);
     }
 

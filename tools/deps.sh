@@ -23,6 +23,8 @@ install_missing() {
 BUILD_PACKAGES=(cmake make g++ libgtest-dev mingw-w64 wine64)
 # wrestool and icotool, with which tests/exe/check-exe.sh reads the icon.
 BUILD_PACKAGES+=(icoutils)
+# The lint tests of the host preset (tools/lint.sh).
+BUILD_PACKAGES+=(clang-format clang-tidy shellcheck)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).

@@ -11,8 +11,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
 
-install_missing "${BUILD_PACKAGES[@]}"
-install_win32_wine
+# All in one step, so that a user who cannot become root gets one list of
+# commands to run.
+install_needed --win32-wine "${BUILD_PACKAGES[@]}"
 
 # Without emulation every 32-bit scenario would fail; say why once, up front.
 if ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then

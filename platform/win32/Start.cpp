@@ -11,7 +11,7 @@
 #include <windows.h>
 
 // Provided by the linker: the module's load address, which is its instance handle.
-// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the linker's name for it
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the linker's name for it
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 // Named as the linker expects the entry of a GUI program. 32-bit Windows

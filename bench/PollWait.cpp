@@ -15,8 +15,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION installer = {};
-    if (!CreateProcessA(InstallerName, nullptr, nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE, nullptr,
-                        nullptr, &startup, &installer)) {
+    if (!CreateProcessA(InstallerName, nullptr, nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
+                        &installer)) {
         ReportError("Cannot find install prog!");
         return 0;
     }

@@ -20,6 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     char commandLine[1 + MAX_PATH + sizeof game];
     const std::size_t length = std::strlen(directory);
     commandLine[0] = '"';
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): the game's name, copied next, ends the text
     std::memcpy(commandLine + 1, directory, length);
     std::memcpy(commandLine + 1 + length, game, sizeof game);
     if (WinExec(commandLine, SW_SHOWDEFAULT) <= 31)

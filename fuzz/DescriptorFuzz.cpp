@@ -70,7 +70,11 @@ void Model(const std::uint8_t* bytes, std::size_t size, std::string& data, Expec
 // whose value lies at or next to the limit.
 void MarkLength(std::size_t length)
 {
-    static volatile unsigned shorter, near, atLimit, oneOver, longer;
+    static volatile unsigned shorter;
+    static volatile unsigned near;
+    static volatile unsigned atLimit;
+    static volatile unsigned oneOver;
+    static volatile unsigned longer;
     if (length < 256)
         ++shorter;
     else if (length < 259)
@@ -136,8 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // Exactly the fuzzer's bytes, with no NUL promised after them; an empty
     // input comes as a null pointer, which the parser accepts.
-    const DescriptorValue got =
-        ParseDescriptor(size == 0 ? nullptr : reinterpret_cast<const char*>(bytes), size);
+    const DescriptorValue got = ParseDescriptor(size == 0 ? nullptr : reinterpret_cast<const char*>(bytes), size);
 
     if (got.status != expected.status)
         Mismatch("status", bytes, size, expected, got);

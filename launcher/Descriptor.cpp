@@ -19,8 +19,8 @@ bool ReadWholeFile(const char* path, char*& data, std::size_t& size)
     // Others may have the file open, even for writing (an installer that has
     // not closed it yet). Never FILE_SHARE_DELETE: Windows 95 rejects it.
     const platform::HANDLE file =
-        platform::CreateFileA(path, platform::GenericRead, platform::FileShareRead | platform::FileShareWrite,
-                              nullptr, platform::OpenExisting, platform::FileAttributeNormal, nullptr);
+        platform::CreateFileA(path, platform::GenericRead, platform::FileShareRead | platform::FileShareWrite, nullptr,
+                              platform::OpenExisting, platform::FileAttributeNormal, nullptr);
     if (file == platform::InvalidHandleValue())
         return false;
     // A size that needs the high part does not fit in memory; the largest

@@ -58,15 +58,14 @@ int RunInstaller()
     platform::HANDLE process;
     // By bare name: the installer must lie in the current directory, never
     // on the search path. It gets a console of its own and our handles.
-    if (platform::CreateProcessA(InstallerName, nullptr, nullptr, nullptr, 1, platform::CreateNewConsole,
-                                 nullptr, nullptr, &startup, &installer)) {
+    if (platform::CreateProcessA(InstallerName, nullptr, nullptr, nullptr, 1, platform::CreateNewConsole, nullptr,
+                                 nullptr, &startup, &installer)) {
         process = installer.hProcess;
     } else {
         // Windows takes a program named like an installer for one that needs
         // elevation, which only the shell asks the player for. Any other
         // failure means there is no installer to start.
-        process = platform::GetLastError() == platform::ErrorElevationRequired ? StartInstallerThroughShell()
-                                                                                : nullptr;
+        process = platform::GetLastError() == platform::ErrorElevationRequired ? StartInstallerThroughShell() : nullptr;
         if (process == nullptr) {
             ReportError("Cannot find install prog!");
             return 0;

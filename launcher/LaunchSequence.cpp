@@ -9,8 +9,7 @@ constexpr char GameStartFailed[] = "Cannot find game EXE!";
 
 void ReadInstallEntry(char (&installPath)[PathBufferSize])
 {
-    platform::GetProfileStringA(ProfileSection, ProfileKey, NotInstalledMarker, installPath,
-                                sizeof installPath);
+    platform::GetProfileStringA(ProfileSection, ProfileKey, NotInstalledMarker, installPath, sizeof installPath);
     installPath[sizeof installPath - 1] = '\0';
 }
 

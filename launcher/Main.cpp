@@ -4,7 +4,7 @@
 #include "Platform.h"
 
 extern "C" int PLATFORM_WINAPI WinMain(platform::HINSTANCE instance, platform::HINSTANCE previousInstance,
-                                           char* commandLine, int showState)
+                                       char* commandLine, int showState)
 {
     platform::ExitProcess(static_cast<platform::UINT>(LaunchMain(instance, previousInstance, commandLine, showState)));
 }

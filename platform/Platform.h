@@ -104,24 +104,20 @@ inline HANDLE InvalidHandleValue()
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 }
 
-DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue,
-                        char* returnedString, DWORD size);
+DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue, char* returnedString,
+                        DWORD size);
 BOOL WriteProfileStringA(const char* appName, const char* keyName, const char* value);
 UINT GetWindowsDirectoryA(char* buffer, UINT size);
 BOOL SetCurrentDirectoryA(const char* pathName);
-BOOL CreateProcessA(const char* applicationName, char* commandLine,
-                    SECURITY_ATTRIBUTES* processAttributes, SECURITY_ATTRIBUTES* threadAttributes,
-                    BOOL inheritHandles, DWORD creationFlags, void* environment,
-                    const char* currentDirectory, STARTUPINFOA* startupInfo,
-                    PROCESS_INFORMATION* processInformation);
+BOOL CreateProcessA(const char* applicationName, char* commandLine, SECURITY_ATTRIBUTES* processAttributes,
+                    SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles, DWORD creationFlags, void* environment,
+                    const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 DWORD GetLastError();
-HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
-BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
-              OVERLAPPED* overlapped);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead, OVERLAPPED* overlapped);
 BOOL CloseHandle(HANDLE object);
 HANDLE GetProcessHeap();
 void* HeapAlloc(HANDLE heap, DWORD flags, std::size_t bytes);

@@ -55,6 +55,7 @@ describe_run() {
     entry=$(wine_ini_section Quorvale)
     if [ -n "$entry" ]; then
         say "WIN.INI holds:"
+        # shellcheck disable=SC2001 # indents every line, which an expansion cannot anchor
         sed 's/^/      /' <<<"$entry"
     else
         say "WIN.INI has no [Quorvale] section."

@@ -1,21 +1,15 @@
-# Sourced by the tools: installs the Debian packages that are missing.
-# Needs root on a fresh machine; does nothing when all are there.
+# shellcheck shell=bash
+# Sourced by the tools: installs the Debian packages that are missing, and
+# does nothing when all are there. The package steps need root: a normal user
+# goes through sudo when there is one; without it the tools stop before they
+# build anything, with the commands for root to run.
 
 is_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
 install_missing() {
-    local missing=()
-    local package
-    for package in "$@"; do
-        is_installed "$package" || missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}" >/dev/null
+    install_needed "$@"
 }
 
 # What building and testing every preset needs.
@@ -25,9 +19,12 @@ BUILD_PACKAGES+=(icoutils)
 # The disc image (tools/disc.sh) and signing (tools/sign.sh), both tested by
 # the win32 preset.
 BUILD_PACKAGES+=(xorriso osslsigncode openssl)
+# The lint tests of the host preset (tools/lint.sh).
+BUILD_PACKAGES+=(clang-format clang-tidy shellcheck)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).
+# shellcheck disable=SC2034 # used by tools/fuzz.sh, which sources this file
 FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev libgtest-dev)
 
 # What running the shipped 32-bit file under Wine needs: 32-bit Wine, and
@@ -41,33 +38,16 @@ FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev libgtest-dev)
 QEMU_USER_MINIMUM=1:10
 
 install_win32_wine() {
-    local qemu_version
-    qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null) || qemu_version=
-    if is_installed wine32:i386 && is_installed qemu-user &&
-        dpkg --compare-versions "$qemu_version" ge "$QEMU_USER_MINIMUM"; then
-        return 0
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    add_backports_source || return 1
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        dpkg --add-architecture i386 || { echo "deps.sh: could not add the i386 architecture" >&2; return 1; }
-    fi
-    echo "Installing: wine32:i386, and qemu-user from bookworm-backports"
-    apt-get update -qq || { echo "deps.sh: apt-get update failed" >&2; return 1; }
-    apt-get install -y -qq wine32:i386 >/dev/null ||
-        { echo "deps.sh: could not install wine32:i386" >&2; return 1; }
-    apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null ||
-        { echo "deps.sh: could not install qemu-user from bookworm-backports" >&2; return 1; }
+    install_needed --win32-wine
 }
 
 # A sources entry for bookworm-backports with the archive and keyring of the
 # machine's own bookworm entry.
-BACKPORTS_SOURCES=/etc/apt/sources.list.d/bookworm-backports.sources
+BACKPORTS_SOURCES=${BACKPORTS_SOURCES:-/etc/apt/sources.list.d/bookworm-backports.sources}
+DEBIAN_SOURCES=${DEBIAN_SOURCES:-/etc/apt/sources.list.d/debian.sources}
 
-add_backports_source() {
-    [ -f "$BACKPORTS_SOURCES" ] && return 0
-    local entry
-    entry=$(awk 'BEGIN { RS = ""; FS = "\n" }
+backports_entry() {
+    awk 'BEGIN { RS = ""; FS = "\n" }
         {
             uris = key = suites = ""
             for (i = 1; i <= NF; i++) {
@@ -80,10 +60,85 @@ add_backports_source() {
                 print "Components: main"; if (key != "") print key
                 exit
             }
-        }' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
-    if [ -z "$entry" ]; then
-        echo "deps.sh: no bookworm entry in /etc/apt/sources.list.d/debian.sources to base bookworm-backports on" >&2
+        }' "$DEBIAN_SOURCES" 2>/dev/null
+}
+
+# Prints the commands, one a line, that install what is missing of the
+# PACKAGES and, with --win32-wine, 32-bit Wine and qemu-user from
+# bookworm-backports (with the sources entry and the i386 architecture they
+# need); nothing when all are there.
+install_steps() {
+    local win32=no backports=no missing=() package
+    if [ "${1-}" = --win32-wine ]; then
+        win32=yes
+        shift
+    fi
+    for package in "$@"; do
+        is_installed "$package" || missing+=("$package")
+    done
+    if [ $win32 = yes ]; then
+        local qemu_version
+        qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null) || qemu_version=
+        is_installed wine32:i386 || missing+=(wine32:i386)
+        if ! is_installed qemu-user || ! dpkg --compare-versions "$qemu_version" ge "$QEMU_USER_MINIMUM"; then
+            backports=yes
+        fi
+    fi
+    [ ${#missing[@]} -eq 0 ] && [ $backports = no ] && return 0
+
+    if [ $backports = yes ] && [ ! -f "$BACKPORTS_SOURCES" ]; then
+        local entry line quoted=
+        entry=$(backports_entry)
+        if [ -z "$entry" ]; then
+            echo "deps.sh: no bookworm entry in $DEBIAN_SOURCES to base bookworm-backports on" >&2
+            return 1
+        fi
+        while IFS= read -r line; do
+            quoted+=" '${line//\'/\'\\\'\'}'"
+        done <<<"$entry"
+        printf '%s\n' "printf '%s\\n'$quoted >$BACKPORTS_SOURCES"
+    fi
+    if [ $win32 = yes ] && ! is_installed wine32:i386 &&
+        ! dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386; then
+        echo "dpkg --add-architecture i386"
+    fi
+    echo "apt-get update"
+    if [ ${#missing[@]} -gt 0 ]; then echo "apt-get install -y ${missing[*]}"; fi
+    if [ $backports = yes ]; then echo "apt-get install -y --no-install-recommends -t bookworm-backports qemu-user"; fi
+}
+
+# Runs a command as root: directly, or through sudo for a normal user.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+# Installs what is missing of the PACKAGES (and, with --win32-wine first,
+# 32-bit Wine and qemu-user). A normal user without sudo gets the commands to
+# run as root instead, all in one message, and the status 1.
+install_needed() {
+    local output steps=() step
+    output=$(install_steps "$@") || return 1
+    [ -n "$output" ] || return 0
+    mapfile -t steps <<<"$output"
+    if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
+        {
+            echo "deps.sh: packages are missing, and installing them needs root; this user is not root and has no sudo."
+            echo "Run as root:"
+            printf '    %s\n' "${steps[@]}"
+            echo "then run this again."
+        } >&2
         return 1
     fi
-    printf '%s\n' "$entry" >"$BACKPORTS_SOURCES"
+    echo "Installing what is missing$([ "$(id -u)" -eq 0 ] || echo ', through sudo'):"
+    printf '    %s\n' "${steps[@]}"
+    for step in "${steps[@]}"; do
+        as_root env DEBIAN_FRONTEND=noninteractive sh -c "$step" >/dev/null </dev/null || {
+            echo "deps.sh: this step failed: $step" >&2
+            return 1
+        }
+    done
 }

@@ -44,13 +44,11 @@ std::string TextOrNull(const char* text)
 platform::BOOL PLATFORM_WINAPI ShellExecuteExA(platform::SHELLEXECUTEINFOA* info)
 {
     state.calls.push_back("ShellExecuteExA");
-    state.shellExecutes.push_back({info->cbSize, info->fMask, info->hwnd, TextOrNull(info->lpVerb),
-                                   TextOrNull(info->lpFile), TextOrNull(info->lpParameters),
-                                   TextOrNull(info->lpDirectory), info->nShow,
-                                   info->hInstApp == nullptr && info->lpIDList == nullptr &&
-                                       info->lpClass == nullptr && info->hkeyClass == nullptr &&
-                                       info->dwHotKey == 0 && info->hIcon == nullptr &&
-                                       info->hProcess == nullptr});
+    state.shellExecutes.push_back(
+        {info->cbSize, info->fMask, info->hwnd, TextOrNull(info->lpVerb), TextOrNull(info->lpFile),
+         TextOrNull(info->lpParameters), TextOrNull(info->lpDirectory), info->nShow,
+         info->hInstApp == nullptr && info->lpIDList == nullptr && info->lpClass == nullptr &&
+             info->hkeyClass == nullptr && info->dwHotKey == 0 && info->hIcon == nullptr && info->hProcess == nullptr});
     if (state.shellError != 0)
         return Fail(state.shellError);
     if (!state.installer)
@@ -121,8 +119,8 @@ namespace platform {
 
 using fake::state;
 
-DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue,
-                        char* returnedString, DWORD size)
+DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue, char* returnedString,
+                        DWORD size)
 {
     state.calls.push_back("GetProfileStringA");
     const auto section = state.profile.find(appName);
@@ -162,11 +160,10 @@ BOOL SetCurrentDirectoryA(const char* pathName)
     return state.directories.count(pathName) != 0;
 }
 
-BOOL CreateProcessA(const char* applicationName, char* commandLine,
-                    SECURITY_ATTRIBUTES* processAttributes, SECURITY_ATTRIBUTES* threadAttributes,
-                    BOOL inheritHandles, DWORD creationFlags, void* environment,
-                    const char* currentDirectory, STARTUPINFOA* startupInfo,
-                    PROCESS_INFORMATION* processInformation)
+// NOLINTNEXTLINE(readability-non-const-parameter): Windows' own signature, which may write to it
+BOOL CreateProcessA(const char* applicationName, char* commandLine, SECURITY_ATTRIBUTES* processAttributes,
+                    SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles, DWORD creationFlags, void* environment,
+                    const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation)
 {
     state.calls.push_back("CreateProcessA");
     const unsigned char* record = reinterpret_cast<const unsigned char*>(startupInfo);
@@ -176,8 +173,7 @@ BOOL CreateProcessA(const char* applicationName, char* commandLine,
     state.processStarts.push_back({applicationName ? applicationName : "(null)", commandLine != nullptr,
                                    inheritHandles != 0, creationFlags, environment != nullptr,
                                    currentDirectory != nullptr,
-                                   processAttributes != nullptr || threadAttributes != nullptr,
-                                   startupInfo->cb, zero});
+                                   processAttributes != nullptr || threadAttributes != nullptr, startupInfo->cb, zero});
     if (state.createProcessError != 0)
         return fake::Fail(state.createProcessError);
     if (!state.installer)
@@ -207,13 +203,12 @@ DWORD GetLastError()
     return state.lastError;
 }
 
-HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile)
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile)
 {
     state.calls.push_back("CreateFileA");
-    state.fileOpens.push_back({fileName, desiredAccess, shareMode, securityAttributes != nullptr,
-                               creationDisposition, flagsAndAttributes, templateFile != nullptr});
+    state.fileOpens.push_back({fileName, desiredAccess, shareMode, securityAttributes != nullptr, creationDisposition,
+                               flagsAndAttributes, templateFile != nullptr});
     struct stat status;
     if (state.openFails || ::stat(fileName, &status) != 0) {
         fake::Fail(fake::ErrorFileNotFound);
@@ -245,8 +240,7 @@ DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh)
     return static_cast<DWORD>(size);
 }
 
-BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
-              OVERLAPPED* overlapped)
+BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead, OVERLAPPED* overlapped)
 {
     state.calls.push_back("ReadFile");
     *numberOfBytesRead = 0;

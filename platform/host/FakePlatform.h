@@ -133,8 +133,8 @@ struct Platform {
     std::vector<std::string> waitedFor; // "CreateProcessA", "ShellExecuteExA" or "other": whose handle
     std::vector<platform::DWORD> waitTimeouts;
     std::vector<CreateFileCall> fileOpens;
-    int openFiles = 0;      // opened and not yet closed
-    int heapBlocks = 0;     // allocated and not yet freed
+    int openFiles = 0;  // opened and not yet closed
+    int heapBlocks = 0; // allocated and not yet freed
     std::vector<WinExecCall> gameStarts;
     std::vector<std::string> deletedFiles;
     std::vector<MessageBoxCall> messageBoxes;

@@ -34,17 +34,17 @@ static_assert(CreateNewConsole == CREATE_NEW_CONSOLE && Infinite == INFINITE, "c
 static_assert(MbOk == MB_OK && MbIconHand == MB_ICONHAND && SwShowDefault == SW_SHOWDEFAULT &&
                   SwShowNormal == SW_SHOWNORMAL,
               "constants must match Windows");
-static_assert(GenericRead == GENERIC_READ && FileShareRead == FILE_SHARE_READ &&
-                  FileShareWrite == FILE_SHARE_WRITE && OpenExisting == OPEN_EXISTING &&
-                  FileAttributeNormal == FILE_ATTRIBUTE_NORMAL && InvalidFileSize == INVALID_FILE_SIZE,
+static_assert(GenericRead == GENERIC_READ && FileShareRead == FILE_SHARE_READ && FileShareWrite == FILE_SHARE_WRITE &&
+                  OpenExisting == OPEN_EXISTING && FileAttributeNormal == FILE_ATTRIBUTE_NORMAL &&
+                  InvalidFileSize == INVALID_FILE_SIZE,
               "constants must match Windows");
 // MinGW's headers lack ERROR_ELEVATION_REQUIRED; Windows' own give it as 740.
 static_assert(ErrorElevationRequired == 740 && ErrorCancelled == ERROR_CANCELLED &&
                   SeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS && SeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI,
               "constants must match Windows");
 
-DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue,
-                        char* returnedString, DWORD size)
+DWORD GetProfileStringA(const char* appName, const char* keyName, const char* defaultValue, char* returnedString,
+                        DWORD size)
 {
     return ::GetProfileStringA(appName, keyName, defaultValue, returnedString, size);
 }
@@ -64,17 +64,13 @@ BOOL SetCurrentDirectoryA(const char* pathName)
     return ::SetCurrentDirectoryA(pathName);
 }
 
-BOOL CreateProcessA(const char* applicationName, char* commandLine,
-                    SECURITY_ATTRIBUTES* processAttributes, SECURITY_ATTRIBUTES* threadAttributes,
-                    BOOL inheritHandles, DWORD creationFlags, void* environment,
-                    const char* currentDirectory, STARTUPINFOA* startupInfo,
-                    PROCESS_INFORMATION* processInformation)
+BOOL CreateProcessA(const char* applicationName, char* commandLine, SECURITY_ATTRIBUTES* processAttributes,
+                    SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles, DWORD creationFlags, void* environment,
+                    const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation)
 {
-    return ::CreateProcessA(applicationName, commandLine,
-                            reinterpret_cast<::SECURITY_ATTRIBUTES*>(processAttributes),
-                            reinterpret_cast<::SECURITY_ATTRIBUTES*>(threadAttributes), inheritHandles,
-                            creationFlags, environment, currentDirectory,
-                            reinterpret_cast<::STARTUPINFOA*>(startupInfo),
+    return ::CreateProcessA(applicationName, commandLine, reinterpret_cast<::SECURITY_ATTRIBUTES*>(processAttributes),
+                            reinterpret_cast<::SECURITY_ATTRIBUTES*>(threadAttributes), inheritHandles, creationFlags,
+                            environment, currentDirectory, reinterpret_cast<::STARTUPINFOA*>(startupInfo),
                             reinterpret_cast<::PROCESS_INFORMATION*>(processInformation));
 }
 
@@ -88,9 +84,8 @@ DWORD GetLastError()
     return ::GetLastError();
 }
 
-HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile)
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile)
 {
     return ::CreateFileA(fileName, desiredAccess, shareMode,
                          reinterpret_cast<::SECURITY_ATTRIBUTES*>(securityAttributes), creationDisposition,
@@ -102,8 +97,7 @@ DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh)
     return ::GetFileSize(file, reinterpret_cast<::DWORD*>(fileSizeHigh));
 }
 
-BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
-              OVERLAPPED* overlapped)
+BOOL ReadFile(HANDLE file, void* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead, OVERLAPPED* overlapped)
 {
     return ::ReadFile(file, buffer, numberOfBytesToRead, reinterpret_cast<::DWORD*>(numberOfBytesRead),
                       reinterpret_cast<::OVERLAPPED*>(overlapped));

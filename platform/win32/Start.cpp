@@ -11,6 +11,7 @@
 #include <windows.h>
 
 // Provided by the linker: the module's load address, which is its instance handle.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the linker's name for it
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 // Named as the linker expects the entry of a GUI program. 32-bit Windows
@@ -38,8 +39,7 @@ extern "C" [[noreturn]] __attribute__((force_align_arg_pointer)) void WinMainCRT
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    const int showState =
-        (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+    const int showState = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
 
     // WinMain does not return; should it ever, the process still ends here.
     const int status = WinMain(reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr, arguments, showState);

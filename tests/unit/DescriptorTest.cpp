@@ -48,8 +48,11 @@ const Row rows[] = {
     {"empty file", "", DescriptorStatus::NoKey, ""},
     {"no key", "[Setup]\nPath=C:\\Q\n", DescriptorStatus::NoKey, ""},
     {"key in another case", "destinationpath=C:\\Q\nDESTINATIONPATH=C:\\Q\n", DescriptorStatus::NoKey, ""},
+    // The literal is split so that the D is not read as a hex digit of the escape.
+    // clang-format off
     {"Ctrl-Z before the key", "\x1a" "DestinationPath=C:\\Q\n", DescriptorStatus::NoKey, ""},
     {"CR Ctrl-Z before the key", "\r\x1a" "DestinationPath=C:\\Q\n", DescriptorStatus::NoKey, ""},
+    // clang-format on
     {"key cut short at the end", "DestinationPat", DescriptorStatus::NoKey, ""},
     {"key split by a NUL", "Destination\0Path=C:\\Q"s, DescriptorStatus::NoKey, ""},
 

@@ -187,11 +187,25 @@ TEST_F(Launch, FirstRunInstallsRecordsAndStartsTheGame)
     EXPECT_EQ(Texts{}, BoxTexts());
     // Read whole and closed, recorded, deleted, then the entry is read back
     // for the game. Nothing is loaded: the shell is for elevation only.
-    const Texts expectedOrder{"GetProfileStringA", "CreateProcessA", "WaitForSingleObject",
-                              "GetWindowsDirectoryA", "CreateFileA", "GetFileSize", "GetProcessHeap",
-                              "HeapAlloc", "ReadFile", "CloseHandle", "GetProcessHeap", "HeapFree",
-                              "WriteProfileStringA", "DeleteFileA", "GetProfileStringA",
-                              "SetCurrentDirectoryA", "SetCurrentDirectoryA", "SetCurrentDirectoryA", "WinExec"};
+    const Texts expectedOrder{"GetProfileStringA",
+                              "CreateProcessA",
+                              "WaitForSingleObject",
+                              "GetWindowsDirectoryA",
+                              "CreateFileA",
+                              "GetFileSize",
+                              "GetProcessHeap",
+                              "HeapAlloc",
+                              "ReadFile",
+                              "CloseHandle",
+                              "GetProcessHeap",
+                              "HeapFree",
+                              "WriteProfileStringA",
+                              "DeleteFileA",
+                              "GetProfileStringA",
+                              "SetCurrentDirectoryA",
+                              "SetCurrentDirectoryA",
+                              "SetCurrentDirectoryA",
+                              "WinExec"};
     EXPECT_EQ(expectedOrder, state.calls);
 }
 
@@ -228,9 +242,8 @@ TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
     ExpectDescriptorReadAndReleased();
     EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
     EXPECT_EQ(Texts{}, BoxTexts());
-    const Texts expectedStart{"GetProfileStringA", "CreateProcessA", "GetLastError", "LoadLibraryA",
-                              "GetProcAddress", "ShellExecuteExA", "WaitForSingleObject",
-                              "GetWindowsDirectoryA"};
+    const Texts expectedStart{"GetProfileStringA", "CreateProcessA",  "GetLastError",        "LoadLibraryA",
+                              "GetProcAddress",    "ShellExecuteExA", "WaitForSingleObject", "GetWindowsDirectoryA"};
     ASSERT_LE(expectedStart.size(), state.calls.size());
     EXPECT_EQ(expectedStart, Texts(state.calls.begin(), state.calls.begin() + expectedStart.size()));
 }
@@ -367,8 +380,8 @@ TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
         bool installs;
     };
     // WIN.INI reading drops blanks and quotes around a value before it is compared.
-    for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false},
-                          Case{" * ", true}, Case{"\"*\"", true}, Case{"'*'", true}, Case{"\"*", false},
+    for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false}, Case{" * ", true},
+                          Case{"\"*\"", true}, Case{"'*'", true}, Case{"\"*", false},
                           // A locale's word sort gives these next to no weight.
                           Case{"-*", false}, Case{"'*", false}, Case{"*-", false}, Case{"*'", false}}) {
         SCOPED_TRACE("entry \"" + c.entry + "\"");
@@ -492,6 +505,8 @@ TEST_F(Launch, Failures)
     };
     const std::string tooLongDir(249, 'd');
     const std::string noEntry = "(none)";
+    // Laid out by hand, two lines a row: the situation, then what it leaves.
+    // clang-format off
     const Case cases[] = {
         {"installer cannot be started", [] { fake::State().installer = nullptr; },
          {"Cannot find install prog!"}, {0, true}, std::nullopt, false, false},
@@ -534,6 +549,7 @@ TEST_F(Launch, Failures)
          },
          {"Cannot find game EXE!"}, {1, false}, tooLongDir, false, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.situation);
         StartCase();

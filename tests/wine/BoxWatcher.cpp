@@ -101,8 +101,7 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
         EnumChildWindows(window, ReadChild, reinterpret_cast<LPARAM>(&found));
         const HWND icon = GetDlgItem(window, MessageIconId);
         // The control stays visible in a box without an icon; only its image tells.
-        const bool iconShown =
-            icon != nullptr && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
+        const bool iconShown = icon != nullptr && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
         const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         std::FILE* log = std::fopen(watch.log, "ab");
         if (log != nullptr) {
@@ -175,16 +174,15 @@ bool WineOwn(const Process& process)
 {
     char system[MAX_PATH];
     const UINT length = GetSystemDirectoryA(system, sizeof system);
-    return length != 0 && length < sizeof system && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, process.image,
-                                                                   static_cast<int>(length), system,
-                                                                   static_cast<int>(length)) == CSTR_EQUAL &&
-           process.image[length] == '\\' && std::strchr(process.image + length + 1, '\\') == nullptr;
+    return length != 0 && length < sizeof system &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, process.image, static_cast<int>(length), system,
+                       static_cast<int>(length)) == CSTR_EQUAL &&
+        process.image[length] == '\\' && std::strchr(process.image + length + 1, '\\') == nullptr;
 }
 
 void WriteProcesses(std::FILE* file, const char* label, const Process& process)
 {
-    std::fprintf(file, "%s\t%lu\t%s\t%s\n", label, static_cast<unsigned long>(process.id), process.name,
-                 process.image);
+    std::fprintf(file, "%s\t%lu\t%s\t%s\n", label, static_cast<unsigned long>(process.id), process.name, process.image);
 }
 
 // Writes the list to `path` through a file beside it, so that a reader never
@@ -232,6 +230,17 @@ bool RunOver(const ProcessList& before, const char* path, bool last)
     return over;
 }
 
+// Forgets boxes that have gone, so a new box that reuses a handle is still seen.
+void ForgetGoneBoxes(Watch& watch)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < watch.handledCount; ++i) {
+        if (Contains(watch.present, watch.presentCount, watch.handled[i]))
+            watch.handled[kept++] = watch.handled[i];
+    }
+    watch.handledCount = kept;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -272,13 +281,7 @@ int main(int argc, char** argv)
         }
         watch.presentCount = 0;
         EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&watch));
-        // Forget boxes that have gone, so a new box that reuses a handle is still seen.
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < watch.handledCount; ++i) {
-            if (Contains(watch.present, watch.presentCount, watch.handled[i]))
-                watch.handled[kept++] = watch.handled[i];
-        }
-        watch.handledCount = kept;
+        ForgetGoneBoxes(watch);
         Sleep(50);
     }
 }

@@ -47,6 +47,7 @@ scenario_directory_without_game() {
 }
 
 scenario_trailing_backslash() {
+    # shellcheck disable=SC1003 # the backslash ends the value; it escapes nothing
     entry 'C:\Games\Quorvale\'
     game_in 'C:\Games\Quorvale'
     launch
@@ -322,6 +323,7 @@ scenario_descriptor_random_bytes() {
     RANDOM=1995 # the same bytes on every run
     for ((byte = 0; byte < 4096; byte++)); do
         printf -v octal '%03o' $((RANDOM % 256))
+        # shellcheck disable=SC2059 # the format is the byte: an octal escape, no %
         printf "\\$octal"
     done >"$file"
     entry '*'

@@ -13,14 +13,13 @@
 
 namespace {
 
-const char Usage[] =
-    "usage: descriptor-check FILE...\n"
-    "Prints, for each descriptor file, the value the launcher would record and its length\n"
-    "(bytes outside printable ASCII shown as <hh>), or why it would record nothing, then\n"
-    "each reason the game may not start from that value.\n"
-    "Exit status: 0 usable, 2 recorded but with a warning, 1 the launcher would refuse it,\n"
-    "64 usage error or a file that cannot be read. With several files the worst counts,\n"
-    "in the order 64, 1, 2, 0.\n";
+const char Usage[] = "usage: descriptor-check FILE...\n"
+                     "Prints, for each descriptor file, the value the launcher would record and its length\n"
+                     "(bytes outside printable ASCII shown as <hh>), or why it would record nothing, then\n"
+                     "each reason the game may not start from that value.\n"
+                     "Exit status: 0 usable, 2 recorded but with a warning, 1 the launcher would refuse it,\n"
+                     "64 usage error or a file that cannot be read. With several files the worst counts,\n"
+                     "in the order 64, 1, 2, 0.\n";
 
 // The launcher learns a file's size in 32 bits, where all ones means failure.
 constexpr std::uintmax_t LargestReadable = 0xFFFFFFFEu;

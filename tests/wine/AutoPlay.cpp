@@ -20,13 +20,20 @@ namespace {
 const char* DriveTypeName(UINT type)
 {
     switch (type) {
-    case DRIVE_NO_ROOT_DIR: return "no such drive";
-    case DRIVE_REMOVABLE: return "removable";
-    case DRIVE_FIXED: return "fixed";
-    case DRIVE_REMOTE: return "network";
-    case DRIVE_CDROM: return "CD-ROM";
-    case DRIVE_RAMDISK: return "RAM disk";
-    default: return "unknown";
+    case DRIVE_NO_ROOT_DIR:
+        return "no such drive";
+    case DRIVE_REMOVABLE:
+        return "removable";
+    case DRIVE_FIXED:
+        return "fixed";
+    case DRIVE_REMOTE:
+        return "network";
+    case DRIVE_CDROM:
+        return "CD-ROM";
+    case DRIVE_RAMDISK:
+        return "RAM disk";
+    default:
+        return "unknown";
     }
 }
 
@@ -78,8 +85,7 @@ int main(int argc, char** argv)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, root, &startup, &process)) {
-        std::snprintf(message, sizeof message, "could not start %s in %s: error %lu", program, root,
-                      GetLastError());
+        std::snprintf(message, sizeof message, "could not start %s in %s: error %lu", program, root, GetLastError());
         return Fail(message);
     }
     std::printf("autoplay: started %s in %s\n", program, root);

@@ -84,12 +84,11 @@ void CheckValue(const std::string& value, CheckResult& result)
     }
     if (value.size() > LongestGameDirectory())
         Warn(result, WarningKind::LongerThanTheGameFits,
-             "the value is " + Number(value.size()) + " bytes; the game's command line (\"<directory>\\" +
-                 GameExeName + "\") fits a directory of at most " + Number(LongestGameDirectory()) +
+             "the value is " + Number(value.size()) + " bytes; the game's command line (\"<directory>\\" + GameExeName +
+                 "\") fits a directory of at most " + Number(LongestGameDirectory()) +
                  " bytes, so the game never starts");
     const bool driveLetter = value.size() >= 2 &&
-                             ((value[0] >= 'A' && value[0] <= 'Z') || (value[0] >= 'a' && value[0] <= 'z')) &&
-                             value[1] == ':';
+        ((value[0] >= 'A' && value[0] <= 'Z') || (value[0] >= 'a' && value[0] <= 'z')) && value[1] == ':';
     if (!driveLetter)
         Warn(result, WarningKind::NoDriveLetter, "the value does not start with a drive letter and a colon (C:)");
 
@@ -131,9 +130,8 @@ void CheckKey(const char* bytes, std::size_t size, const DescriptorValue& parsed
     for (const char c : between) {
         if (!IsBlank(c)) {
             Warn(result, WarningKind::TextBeforeTheEqualsSign,
-                 "the value starts after the first \"=\" that follows " + std::string(DescriptorKey) +
-                     ", on line " + Number(LineAt(bytes, parsed.valueOffset)) + "; between them stands " +
-                     Excerpt(between));
+                 "the value starts after the first \"=\" that follows " + std::string(DescriptorKey) + ", on line " +
+                     Number(LineAt(bytes, parsed.valueOffset)) + "; between them stands " + Excerpt(between));
             break;
         }
     }
@@ -185,16 +183,15 @@ CheckResult CheckDescriptor(const char* bytes, std::size_t size)
     switch (parsed.status) {
     case DescriptorStatus::NoKey:
         result.refusal = refusal + "no " + DescriptorKey + " in the data" +
-                         (size == 0 ? std::string(" (the file is empty)") : cutShort);
+            (size == 0 ? std::string(" (the file is empty)") : cutShort);
         return result;
     case DescriptorStatus::NoSeparator:
         result.refusal = refusal + DescriptorKey + " on line " + Number(LineAt(bytes, parsed.keyOffset)) +
-                         " has no \"=\" after it" + cutShort;
+            " has no \"=\" after it" + cutShort;
         return result;
     case DescriptorStatus::TooLong:
         result.refusal = refusal + "the value after " + DescriptorKey + " on line " +
-                         Number(LineAt(bytes, parsed.keyOffset)) + " is over " + Number(PathBufferSize - 1) +
-                         " bytes";
+            Number(LineAt(bytes, parsed.keyOffset)) + " is over " + Number(PathBufferSize - 1) + " bytes";
         return result;
     case DescriptorStatus::Found:
         break;

@@ -9,9 +9,9 @@
 // Exit statuses of descriptor-check, one per file; the worst of them is the
 // program's.
 enum class Verdict {
-    Usable = 0,   // recorded, and nothing stands in the way of the game
-    Warning = 2,  // recorded, but the game may not start from it
-    Refused = 1,  // the launcher records nothing
+    Usable = 0,      // recorded, and nothing stands in the way of the game
+    Warning = 2,     // recorded, but the game may not start from it
+    Refused = 1,     // the launcher records nothing
     Unreadable = 64, // the file (or the command line) could not be checked
 };
 
@@ -21,14 +21,14 @@ Verdict Worse(Verdict a, Verdict b);
 enum class WarningKind {
     LongerThanTheGameFits, // over the directory length the game's command line holds
     Empty,
-    NoDriveLetter,         // does not start with a drive letter and a colon
-    TrailingBlanks,        // ends in spaces or tabs, which are kept
-    ControlByte,           // a byte no directory name can hold
+    NoDriveLetter,  // does not start with a drive letter and a colon
+    TrailingBlanks, // ends in spaces or tabs, which are kept
+    ControlByte,    // a byte no directory name can hold
     KeyNotAtLineStart,
     KeyInsideALongerWord,
     TextBeforeTheEqualsSign, // more than blanks between the key and its "="
-    AnotherKey,            // a second DestinationPath after the value
-    NulBeforeTheValue,     // text tools stop there; the launcher reads on
+    AnotherKey,              // a second DestinationPath after the value
+    NulBeforeTheValue,       // text tools stop there; the launcher reads on
 };
 
 struct Warning {

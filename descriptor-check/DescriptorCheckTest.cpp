@@ -23,6 +23,8 @@ struct Row {
 
 const std::string Dir248 = "C:\\" + std::string(245, 'd');
 
+// One row a line where it fits, as a table reads.
+// clang-format off
 const Row rows[] = {
     {"plain line", "DestinationPath=C:\\Games\\Quorvale\r\n", Verdict::Usable, "C:\\Games\\Quorvale", {}},
     {"lower-case drive, spaces inside", "[Setup]\nDestinationPath=d:\\Games\\Quorvale Deluxe", Verdict::Usable,
@@ -76,6 +78,7 @@ const Row rows[] = {
     {"no equals sign", "DestinationPath C:\\Q\n", Verdict::Refused, "", {}},
     {"260-byte value", "DestinationPath=" + std::string(260, 'v'), Verdict::Refused, "", {}},
 };
+// clang-format on
 
 void PrintTo(const Row& row, std::ostream* out)
 {
@@ -84,9 +87,16 @@ void PrintTo(const Row& row, std::ostream* out)
 
 std::string Names(const std::vector<WarningKind>& kinds)
 {
-    static const char* const names[] = {"LongerThanTheGameFits", "Empty", "NoDriveLetter", "TrailingBlanks",
-                                        "ControlByte", "KeyNotAtLineStart", "KeyInsideALongerWord",
-                                        "TextBeforeTheEqualsSign", "AnotherKey", "NulBeforeTheValue"};
+    static const char* const names[] = {"LongerThanTheGameFits",
+                                        "Empty",
+                                        "NoDriveLetter",
+                                        "TrailingBlanks",
+                                        "ControlByte",
+                                        "KeyNotAtLineStart",
+                                        "KeyInsideALongerWord",
+                                        "TextBeforeTheEqualsSign",
+                                        "AnotherKey",
+                                        "NulBeforeTheValue"};
     std::string text;
     for (const WarningKind kind : kinds)
         text += std::string(text.empty() ? "" : " ") + names[static_cast<int>(kind)];

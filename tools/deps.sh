@@ -22,6 +22,8 @@ install_missing() {
 BUILD_PACKAGES=(cmake make g++ libgtest-dev mingw-w64 wine64)
 # wrestool and icotool, with which tests/exe/check-exe.sh reads the icon.
 BUILD_PACKAGES+=(icoutils)
+# makensis, which builds the game's installer (installer/).
+BUILD_PACKAGES+=(nsis)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).

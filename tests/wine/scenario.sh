@@ -36,6 +36,8 @@ source "$here/../../tools/wine.sh"
 source "$here/slots.sh"
 # shellcheck source=scenarios.sh
 source "$here/scenarios.sh"
+# shellcheck source=lifecycle.sh
+source "$here/lifecycle.sh"
 
 # Wine's own error lines go to the test's output, which is shown when a
 # scenario fails: a Windows program that dies before it can record anything

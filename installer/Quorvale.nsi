@@ -183,9 +183,9 @@ Section "Uninstall"
         DeleteINIStr "$LOCALAPPDATA\VirtualStore$0\win.ini" "${PRODUCT}" "Path"
     ${EndIf}
 
-    ; A standard user's launcher cannot delete the descriptor from the
-    ; drive's root; left there, the next first run would read it before the
-    ; installer writes a new one.
+    ; A descriptor left behind (the launcher keeps it when it cannot record
+    ; it) would be read by the next first run even if that installation
+    ; were cancelled, and name a directory that no longer holds the game.
     StrCpy $1 $WINDIR 1
     Delete "$1:\${DESCRIPTOR}"
 SectionEnd

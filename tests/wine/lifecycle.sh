@@ -194,6 +194,27 @@ scenario_nsis_cancelled() {
     expect_installed "$GameDir" no
 }
 
+# The launcher keeps the descriptor when it cannot record it: so it can be
+# read as the installer wrote it, one line ended by CR LF. The uninstaller
+# then removes it.
+scenario_nsis_descriptor_as_written() {
+    no_entry
+    real_installer silent || return 1
+    win_ini_unwritable || return 1
+    launch
+    expect_status 0
+    expect_run installer
+    expect_ini unchanged
+    expect_descriptor present
+    expect_boxes 'Could not write to WIN.INI!'
+    check "descriptor's bytes" "$(printf 'DestinationPath=%s\r\n' "$GameDir" | od -An -c)" \
+        "$(od -An -c "$WINE_C/marlock.ini")"
+    phase 'uninstalled: the leftover descriptor goes too'
+    uninstall "$GameDir"
+    expect_installed "$GameDir" no
+    expect_descriptor absent
+}
+
 # Unquoted, "C:\Games\Quorvale Deluxe\Quor.exe" would start C:\Games\Quorvale.exe.
 scenario_nsis_directory_with_spaces() {
     local dir='C:\Games\Quorvale Deluxe'

@@ -13,7 +13,7 @@
 # with the stand-ins from tests/wine, shot once it is on the screen, then read
 # and answered by the box watcher; the script fails when a box does not appear
 # or says anything other than expected. The pictures in docs/screenshots/ are
-# replaced only when all six were taken.
+# replaced only when all of them were taken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out_dir=$root/docs/screenshots

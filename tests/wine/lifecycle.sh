@@ -207,8 +207,8 @@ scenario_nsis_descriptor_as_written() {
     expect_ini unchanged
     expect_descriptor present
     expect_boxes 'Could not write to WIN.INI!'
-    check "descriptor's bytes" "$(printf 'DestinationPath=%s\r\n' "$GameDir" | od -An -c)" \
-        "$(od -An -c "$WINE_C/marlock.ini")"
+    check "descriptor's bytes" "$(printf 'DestinationPath=%s\r\n' "$GameDir" | od -An -c -w1024 | tr -s ' ')" \
+        "$(od -An -c -w1024 "$WINE_C/marlock.ini" | tr -s ' ')"
     phase 'uninstalled: the leftover descriptor goes too'
     uninstall "$GameDir"
     expect_installed "$GameDir" no

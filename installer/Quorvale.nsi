@@ -3,7 +3,7 @@
 ;
 ;   makensis -DGAME_FILES=<directory holding Quor.exe> -DOUTFILE=<install.exe> Quorvale.nsi
 ;
-; and -DSILENT for a variant that runs without a wizard (the tests' Wine has
+; and -DUNATTENDED for a silent variant, without a wizard (the tests' Wine has
 ; no screen), -DCANCEL for a silent one that gives up before it tells the
 ; launcher anything, as a cancelled installation does.
 ;
@@ -33,8 +33,8 @@
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 ; The launcher starts the game with "<directory>\Quor.exe" in quotes: with the
 ; 11 bytes that adds, its command line of at most 259 bytes leaves 248 for the
-; directory. The uninstaller needs less still: Windows refuses a path of more
-; than 259 bytes, and "\uninstall.exe" takes 14 of them, which leaves 245.
+; directory. The uninstaller needs a shorter one still: Windows refuses a path
+; of more than 259 bytes, and "\uninstall.exe" takes 14 of them, leaving 245.
 !define MAX_DIRECTORY_BYTES 245
 
 ; ANSI: runs on Windows 95, and every text below, the descriptor included, is
@@ -69,7 +69,7 @@ ShowUninstDetails nevershow
 !insertmacro MUI_LANGUAGE "English"
 
 ; Sets the error flag, after saying why, when $INSTDIR is too long for the
-; game to be started from it.
+; game to be started or removed from it.
 Function CheckDirectory
     ClearErrors
     StrLen $0 $INSTDIR

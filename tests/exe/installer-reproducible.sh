@@ -2,16 +2,25 @@
 # Builds the game's installer a second time, from copies of its script and
 # game files at other paths with other file times, and compares it byte for
 # byte with the build's: neither the time nor the place of a build may show in
-# it, so that the disc that holds it is reproducible too.
-#   installer-reproducible.sh MAKENSIS SCRIPT GAME_FILES INSTALLER [DEFINE...]
+# it, so that the disc that holds it is reproducible too. The game files it
+# is built from must carry no link time either, or a rebuild of the game
+# alone would change it.
+#   installer-reproducible.sh OBJDUMP MAKENSIS SCRIPT GAME_FILES INSTALLER [DEFINE...]
 set -u
 
-if [ $# -lt 4 ]; then
-    echo "usage: $0 MAKENSIS SCRIPT GAME_FILES INSTALLER [DEFINE...]" >&2
+if [ $# -lt 5 ]; then
+    echo "usage: $0 OBJDUMP MAKENSIS SCRIPT GAME_FILES INSTALLER [DEFINE...]" >&2
     exit 2
 fi
-makensis=$1 script=$2 game_files=$3 installer=$4
-shift 4
+objdump=$1 makensis=$2 script=$3 game_files=$4 installer=$5
+shift 5
+
+stamp=$("$objdump" -p "$game_files/Quor.exe" | sed -n 's/^Time\/Date[[:space:]]*//p')
+if [ "$stamp" != 'Thu Jan  1 00:00:00 1970' ]; then
+    echo "FAIL  link time of $game_files/Quor.exe: expected none (Thu Jan  1 00:00:00 1970), got ${stamp:-(unreadable)}"
+    exit 1
+fi
+echo "ok    link time of Quor.exe: none"
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/installer-reproducible.XXXXXX") || exit 1
 trap 'rm -rf "$scratch"' EXIT

@@ -21,6 +21,8 @@ BUILD_PACKAGES+=(icoutils)
 BUILD_PACKAGES+=(xorriso osslsigncode openssl)
 # The lint tests of the host preset (tools/lint.sh).
 BUILD_PACKAGES+=(clang-format clang-tidy shellcheck)
+# makensis, which builds the game's installer (installer/).
+BUILD_PACKAGES+=(nsis)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).

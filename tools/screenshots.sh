@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the pictures of what a player sees of the launcher: its five error
-# boxes, drawn by Wine's X11 driver on a virtual screen (Xvfb), and its icon as
-# the file's own resource holds it, enlarged. Writes them to docs/screenshots/.
+# boxes, drawn by Wine's X11 driver on a virtual screen (Xvfb), its icon as
+# the file's own resource holds it, enlarged, and the game's installer as the
+# launcher starts it on a first run (its directory page and its finish page). Writes them to docs/screenshots/.
 # Run it again after a change to a message, to how the box is shown, or to the
 # icon; tools/test.sh does not run it.
 #
@@ -12,7 +13,7 @@
 # with the stand-ins from tests/wine, shot once it is on the screen, then read
 # and answered by the box watcher; the script fails when a box does not appear
 # or says anything other than expected. The pictures in docs/screenshots/ are
-# replaced only when all six were taken.
+# replaced only when all of them were taken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out_dir=$root/docs/screenshots
@@ -220,6 +221,80 @@ got
     trap - EXIT
 }
 
+# The window of the installer's wizard once it is on the screen and has
+# stayed the same for a second: prints its id.
+wizard_window() {
+    local deadline=$((SECONDS + WINE_RUN_SECONDS)) id program title
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        while read -r id program title; do
+            if [ "$program" = install.exe ] && [ "$title" = 'Quorvale Setup' ]; then
+                printf '%s\n' "$id"
+                return 0
+            fi
+        done < <(viewable_windows)
+        [ -f "$WINE_SCRATCH/status" ] && return 1
+        sleep 0.2
+    done
+    return 1
+}
+
+# Gives the window the keyboard, as the player's click would, and shoots it.
+focus_and_shoot() {
+    local screen
+    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$1" ||
+        die "could not give the installer's wizard the keyboard focus"
+    shoot "$1" "$2" || die "could not take a steady picture of the installer's wizard ($(basename "$2"))"
+}
+
+# The real installer, interactive, as the launcher starts it on a first run:
+# its directory page, then (Enter: Install) its finish page; Enter again ends
+# it, and the launcher must record the directory and start the game.
+take_wizard() {
+    echo "  the installer's wizard"
+    wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
+    trap end_box EXIT
+    export DISPLAY=$display
+    wine_write_win_ini '[Quorvale]' 'Path=*'
+    wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\Setup"
+    local setup
+    setup=$(wine_c_path 'C:\Setup')
+    cp "$launcher" "$setup/Launcher.exe"
+    (
+        code=0
+        cd "$setup" && timeout $((4 * WINE_RUN_SECONDS)) "$WINE" Launcher.exe \
+            </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 || code=$?
+        echo "$code" >"$WINE_SCRATCH/status"
+    ) &
+    local run=$! id
+    id=$(wizard_window) || {
+        wait "$run"
+        cat "$WINE_SCRATCH/wine.log" >&2
+        die "no installer wizard appeared within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none))"
+    }
+    focus_and_shoot "$id" "$raw_dir/installer-directory.ppm"
+    DISPLAY=$display xdotool key --window "$id" Return || die "could not press Install"
+    local waited
+    for ((waited = 0; waited < 5 * WINE_RUN_SECONDS; waited++)); do
+        [ -f "$WINE_C/marlock.ini" ] || [ -f "$WINE_SCRATCH/status" ] && break
+        sleep 0.2
+    done
+    [ -f "$WINE_C/marlock.ini" ] || die "the installer wrote no descriptor once Install was pressed"
+    focus_and_shoot "$id" "$raw_dir/installer-finish.ppm"
+    cmp -s "$raw_dir/installer-directory.ppm" "$raw_dir/installer-finish.ppm" &&
+        die "the finish page looks like the directory page"
+    DISPLAY=$display xdotool key --window "$id" Return || die "could not press Finish"
+    wait "$run" || true
+    local got
+    got=$(cat "$WINE_SCRATCH/status")
+    [ "$got" = 1 ] || die "after the installer the launcher's exit status was $got, not 1"
+    got=$(wine_ini_section Quorvale | grep -i '^path=' || true)
+    [ "$got" = 'Path=C:\Games\Quorvale' ] ||
+        die "after the installer WIN.INI held \"$got\", not \"Path=C:\Games\Quorvale\""
+    end_box
+    trap - EXIT
+}
+
 inside() {
     # Wine's own error lines go to the log shown when a box does not appear.
     WINE_DEBUG=${WINE_DEBUG:--all,err+all}
@@ -231,7 +306,9 @@ inside() {
     template=$TMPDIR/template
     wine_template_make "$template" || exit 1
     # Pictures need the X11 driver. No window manager runs here: Wine draws the
-    # whole frame itself, and takes the keyboard focus as X gives it.
+    # whole frame itself, and takes the keyboard focus as X gives it. The caret
+    # in the installer's directory field blinks only every ten minutes, so that
+    # the wizard stays the same long enough to be shot.
     local driver=$template/driver.log
     if ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\Drivers' \
             /v Graphics /d x11 /f >"$driver" 2>&1 ||
@@ -239,6 +316,8 @@ inside() {
             /v Decorated /d N /f >>"$driver" 2>&1 ||
         ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
             /v UseTakeFocus /d N /f >>"$driver" 2>&1 ||
+        ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Control Panel\Desktop' \
+            /v CursorBlinkRate /d 600000 /f >>"$driver" 2>&1 ||
         ! WINEPREFIX=$template timeout 60 "$WINE_SERVER" -w; then
         cat "$driver" >&2
         die "could not switch the prefix to the X11 driver"
@@ -254,14 +333,15 @@ inside() {
         IFS='|' read -r name status text <<<"$box"
         take_box "$name" "$status" "$text"
     done
+    [ -z "$installer" ] || take_wizard
     wine_server_dir_remove "$template"
     rm -rf "$template"
 }
 
 if [ "${1:-}" = --inside ]; then
-    # --inside WINE_ARCH LAUNCHER HELPER_DIR DISPLAY RAW_DIR, in the namespace.
+    # --inside WINE_ARCH LAUNCHER HELPER_DIR DISPLAY RAW_DIR [INSTALLER], in the namespace.
     export WINE_ARCH=$2
-    launcher=$3 helpers=$4 display=$5 raw_dir=$6
+    launcher=$3 helpers=$4 display=$5 raw_dir=$6 installer=${7:-}
     inside
     exit 0
 fi
@@ -284,8 +364,17 @@ namespace=(tools/namespace.sh)
 
 echo "Building the $preset preset..."
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --parallel "$(nproc)" \
-    --target Launcher test_installer test_game test_decoy box_watcher >/dev/null
+targets=(Launcher test_installer test_game test_decoy box_watcher)
+# The game's installer is a 32-bit program only the 32-bit route runs.
+installer=
+if [ "$preset" = win32 ]; then
+    install_missing nsis
+    targets+=(installer)
+    installer=$root/build/$preset/installer/install.exe
+else
+    echo "screenshots.sh: no pictures of the installer's wizard without 32-bit Wine" >&2
+fi
+cmake --build --preset "$preset" --parallel "$(nproc)" --target "${targets[@]}" >/dev/null
 launcher=$root/build/$preset/Launcher.exe
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-shots.XXXXXX")
@@ -313,7 +402,7 @@ echo "Taking the boxes on display $display ($preset, under Wine's X11 driver)...
 mkdir -p "$scratch/raw" "$scratch/png" "$scratch/tmp"
 # Wine's servers and the prefixes live in the scratch directory, gone at the end.
 TMPDIR=$scratch/tmp "${namespace[@]}" bash "$0" --inside "$preset" "$launcher" \
-    "$root/build/$preset/tests/wine" "$display" "$scratch/raw"
+    "$root/build/$preset/tests/wine" "$display" "$scratch/raw" ${installer:+"$installer"}
 
 # Indexed colours when they lose nothing; no time stamps, so that pictures of
 # unchanged boxes come out as the same bytes.
@@ -330,6 +419,11 @@ for box in "${boxes[@]}"; do
     name=${box%%|*}
     save_png "$scratch/raw/$name.ppm" "$scratch/png/$name.png"
 done
+if [ -n "$installer" ]; then
+    for name in installer-directory installer-finish; do
+        save_png "$scratch/raw/$name.ppm" "$scratch/png/$name.png"
+    done
+fi
 
 # The icon as the file holds it: its one icon group, each of the 32x32 pixels
 # an 8x8 square, transparency kept.

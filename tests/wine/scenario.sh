@@ -40,6 +40,8 @@ source "$here/scenarios.sh"
 # the win32 label alone).
 # shellcheck source=disc-scenarios.sh
 source "$here/disc-scenarios.sh"
+# shellcheck source=lifecycle.sh
+source "$here/lifecycle.sh"
 
 # Wine's own error lines go to the test's output, which is shown when a
 # scenario fails: a Windows program that dies before it can record anything

@@ -1,0 +1,254 @@
+# shellcheck shell=bash
+# The player's whole lifecycle with the game's real installer (installer/,
+# built with NSIS) in place of the stand-in: first run, later run, uninstall,
+# reinstall. Sourced by scenario.sh, like scenarios.sh, whose words it uses.
+# NSIS makes 32-bit programs only, so CMake runs these on the 32-bit route
+# alone (label win32); INSTALLER_DIR names the directory the build put the
+# installers in (silent/install.exe, cancel/install.exe).
+#
+# The installer also writes the registry (its Add/Remove Programs entry),
+# which the slots compare with the template's at the end: every scenario here
+# ends by uninstalling, which removes it again.
+
+UninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvale'
+GameDir='C:\Games\Quorvale'
+
+# real_installer silent|cancel: the NSIS installer, not the stand-in, as
+# C:\Setup\install.exe.
+real_installer() {
+    if [ -z "${INSTALLER_DIR:-}" ] || [ ! -f "$INSTALLER_DIR/$1/install.exe" ]; then
+        fail "no installer $1/install.exe in INSTALLER_DIR (${INSTALLER_DIR:-unset}): build the win32 preset"
+        return 1
+    fi
+    wine_put "$SetupDir" "$INSTALLER_DIR/$1/install.exe"
+}
+
+# The directory the silent installer installs into instead of its default
+# (the launcher passes no /D=, but passes its environment on).
+installs_into() { installer_env TEST_INSTALL_DIR="$1"; }
+
+# expect_run [NAME...]: which programs ran, in order; the real installer, when
+# it runs, must have been started as the stand-in is, and say where it
+# installed to (EXPECTED_DIR, the default unless given).
+expect_run() {
+    checked[programs]=1
+    local IFS=,
+    check "programs run, in order" "$*" "$(wine_run_order)"
+    unset IFS
+    if [ -n "$(wine_log_values installer cmdline)" ]; then
+        check "installer command line" '"install.exe"' "$(wine_log_values installer cmdline)"
+        check "installer directory" "${EXPECTED_DIR:-$GameDir}" "$(wine_log_values installer directory)"
+    fi
+}
+
+# The player's own copy of WIN.INI, where Vista to 11 redirect a standard
+# user's write to the Windows directory.
+virtual_store_win_ini() {
+    local users=("$WINE_C"/users/*/AppData/Local)
+    printf '%s/VirtualStore/windows/win.ini\n' "${users[0]}"
+}
+
+# expect_installed DIR yes|no: the game's files and uninstaller in DIR, and
+# the Add/Remove Programs entry naming it.
+expect_installed() {
+    local dir path want=$2 files=no
+    path=$(wine_c_path "$1")
+    [ -f "$path/Quor.exe" ] && [ -f "$path/uninstall.exe" ] && files=yes
+    check "game files and uninstall.exe in $1" "$want" "$files"
+    if [ "$want" = no ]; then
+        check "directory $1 still there" no "$([ -e "$path" ] && echo yes || echo no)"
+    fi
+    local entry
+    entry=$("$WINE" reg query "$UninstallKey" /v UninstallString 2>/dev/null </dev/null 9>&- |
+        sed -n 's/^ *UninstallString *REG_SZ *//p' | tr -d '\r')
+    if [ "$want" = yes ]; then
+        check "Add/Remove Programs entry" "\"$1\\uninstall.exe\"" "$entry"
+    else
+        check "Add/Remove Programs entry" "" "$entry"
+    fi
+}
+
+# uninstall DIR: the player removes the game as Add/Remove Programs does,
+# "DIR\uninstall.exe" /S. The uninstaller runs a copy of itself from the
+# temporary directory and returns at once; the box watcher waits for that copy.
+uninstall() {
+    wine_watch_start || return 1
+    local status=0
+    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$1\\uninstall.exe" /S </dev/null 9>&-) || status=$?
+    wine_watch_stop
+    check "uninstall.exe exit status" 0 "$status"
+    local left
+    left=$(wine_processes left | cut -f2 | paste -sd, -)
+    [ -z "$left" ] || fail "programs still running long after the uninstaller ended (then ended): $left"
+    reboot_renames_done
+}
+
+# The uninstaller's copy cannot delete itself: it asks Windows to delete it
+# and its directory at the next start (PendingFileRenameOperations). Those
+# are all it may ask for; the scenario then does what that start would, so
+# that the registry is the template's again.
+PendingKey='HKLM\System\CurrentControlSet\Control\Session Manager'
+reboot_renames_done() {
+    local pending name others
+    pending=$("$WINE" reg query "$PendingKey" /v PendingFileRenameOperations 2>/dev/null </dev/null 9>&- |
+        sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' | tr -d '\r')
+    others=
+    while IFS= read -r name; do
+        [[ -z $name || $name == '\??\C:\users\'*'\Temp\~nsu'*'.tmp'* ]] || others+="$name "
+    done < <(sed 's/\\0/\n/g' <<<"$pending")
+    check "files to delete at the next start, other than the uninstaller's copy" "" "$others"
+    [ -z "$pending" ] ||
+        "$WINE" reg delete "$PendingKey" /v PendingFileRenameOperations /f </dev/null >/dev/null 2>&1 9>&-
+}
+
+# expect_no_entry FILE WHAT: WIN.INI (or a copy) as before the first run,
+# without [Quorvale] Path and with everything else.
+expect_no_entry() {
+    check "$2 without the Path entry" "$(ini_lines "$WINE_SCRATCH/ini.first")" "$(ini_lines "$1")"
+}
+
+phase() { printf -- '-- %s\n' "$1"; }
+
+# A first run through the real installer into DIR, checked in full.
+first_run_into() {
+    local dir=$1
+    no_entry
+    real_installer silent || return 1
+    [ "$dir" = "$GameDir" ] || installs_into "$dir"
+    launch
+    expect_status 1
+    EXPECTED_DIR=$dir expect_run installer game
+    expect_game "$dir"
+    expect_ini entry "$dir"
+    expect_descriptor absent
+    expect_boxes
+    expect_installed "$dir" yes
+    cp "$WINE_SCRATCH/win.ini.before" "$WINE_SCRATCH/ini.first"
+}
+
+# --- the lifecycle -------------------------------------------------------------
+
+scenario_nsis_first_and_later_run() {
+    phase 'first run: the installer runs, the game starts from where it installed'
+    first_run_into "$GameDir"
+    phase 'later run: the game starts, the installer does not run'
+    launch
+    expect_status 1
+    expect_run game
+    expect_game "$GameDir"
+    expect_ini unchanged
+    expect_descriptor absent
+    expect_boxes
+    phase 'uninstalled'
+    uninstall "$GameDir"
+    expect_installed "$GameDir" no
+}
+
+scenario_nsis_uninstall_and_reinstall() {
+    phase 'first run'
+    first_run_into "$GameDir"
+
+    phase 'uninstall: files, both WIN.INI entries and a leftover descriptor gone'
+    # What a standard user's launcher leaves on Vista to 11: its WIN.INI
+    # write in the VirtualStore, and the descriptor it could not delete.
+    local store
+    store=$(virtual_store_win_ini)
+    mkdir -p "$(dirname "$store")"
+    cp "$WINE_C/windows/win.ini" "$store"
+    descriptor_before 'DestinationPath=%s\r\n' "$GameDir"
+    uninstall "$GameDir"
+    expect_installed "$GameDir" no
+    expect_no_entry "$WINE_C/windows/win.ini" WIN.INI
+    expect_no_entry "$store" "the VirtualStore copy of WIN.INI"
+    expect_descriptor absent
+    rm -r "$(dirname "$(dirname "$store")")"
+
+    phase 'the next start runs the installer again'
+    real_installer silent
+    launch
+    expect_status 1
+    expect_run installer game
+    expect_game "$GameDir"
+    expect_ini entry "$GameDir"
+    expect_descriptor absent
+    expect_boxes
+    expect_installed "$GameDir" yes
+    uninstall "$GameDir"
+    expect_installed "$GameDir" no
+}
+
+scenario_nsis_cancelled() {
+    no_entry
+    real_installer cancel || return 1
+    launch
+    expect_status 0
+    expect_run installer
+    check "installer gave up" 'before the descriptor' "$(wine_log_values installer cancelled)"
+    expect_ini unchanged
+    expect_descriptor absent
+    expect_boxes
+    # It had copied the files and registered the uninstaller, which the player
+    # can use to remove them.
+    phase 'uninstalled'
+    uninstall "$GameDir"
+    expect_installed "$GameDir" no
+}
+
+# The launcher keeps the descriptor when it cannot record it: so it can be
+# read as the installer wrote it, one line ended by CR LF. The uninstaller
+# then removes it.
+scenario_nsis_descriptor_as_written() {
+    no_entry
+    real_installer silent || return 1
+    win_ini_unwritable || return 1
+    launch
+    expect_status 0
+    expect_run installer
+    expect_ini unchanged
+    expect_descriptor present
+    expect_boxes 'Could not write to WIN.INI!'
+    check "descriptor's bytes" "$(printf 'DestinationPath=%s\r\n' "$GameDir" | od -An -c -w1024 | tr -s ' ')" \
+        "$(od -An -c -w1024 "$WINE_C/marlock.ini" | tr -s ' ')"
+    phase 'uninstalled: the leftover descriptor goes too'
+    uninstall "$GameDir"
+    expect_installed "$GameDir" no
+    expect_descriptor absent
+}
+
+# Unquoted, "C:\Games\Quorvale Deluxe\Quor.exe" would start C:\Games\Quorvale.exe.
+scenario_nsis_directory_with_spaces() {
+    local dir='C:\Games\Quorvale Deluxe'
+    decoy_at 'C:\Games\Quorvale.exe'
+    first_run_into "$dir"
+    phase 'uninstalled'
+    uninstall "$dir"
+    expect_installed "$dir" no
+    expect_no_entry "$WINE_C/windows/win.ini" WIN.INI
+}
+
+# The game's command line fits a directory of 248 bytes, and
+# "<directory>\uninstall.exe" one of 245 (Windows' limit of 259 bytes for a
+# path): the installer refuses 246 and takes 245.
+scenario_nsis_directory_length() {
+    phase 'a directory of 246 bytes: refused, nothing installed'
+    local dir
+    dir=$(long_directory 246)
+    no_entry
+    real_installer silent || return 1
+    installs_into "$dir"
+    launch
+    expect_status 0
+    EXPECTED_DIR=$dir expect_run installer
+    check "installer refused" 'too long' "$(wine_log_values installer refused)"
+    expect_ini unchanged
+    expect_descriptor absent
+    expect_boxes
+    expect_installed "$dir" no
+
+    phase 'a directory of 245 bytes: installed, the game starts'
+    run_env=()
+    dir=$(long_directory 245)
+    first_run_into "$dir"
+    uninstall "$dir"
+    expect_installed "$dir" no
+}

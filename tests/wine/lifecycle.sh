@@ -1,4 +1,6 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2154,SC2034 # SetupDir, checked, run_env and the like: scenario.sh's
+# shellcheck disable=SC1003 # Windows paths end in a backslash
 # The player's whole lifecycle with the game's real installer (installer/,
 # built with NSIS) in place of the stand-in: first run, later run, uninstall,
 # reinstall. Sourced by scenario.sh, like scenarios.sh, whose words it uses.
@@ -95,7 +97,7 @@ reboot_renames_done() {
     others=
     while IFS= read -r name; do
         [[ -z $name || $name == '\??\C:\users\'*'\Temp\~nsu'*'.tmp'* ]] || others+="$name "
-    done < <(sed 's/\\0/\n/g' <<<"$pending")
+    done <<<"${pending//'\0'/$'\n'}"
     check "files to delete at the next start, other than the uninstaller's copy" "" "$others"
     [ -z "$pending" ] ||
         "$WINE" reg delete "$PendingKey" /v PendingFileRenameOperations /f </dev/null >/dev/null 2>&1 9>&-

@@ -121,6 +121,7 @@ FunctionEnd
 
 Section "Game"
     ${LOG} "cmdline=$CMDLINE"
+    ${LOG} "started_from=$EXEDIR"
     ${LOG} "directory=$INSTDIR"
     ; In silent mode the directory page never ran.
     Call CheckDirectory

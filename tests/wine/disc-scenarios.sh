@@ -96,15 +96,21 @@ scenario_disc_first_run() {
     expect_status 1
     if disc_installer_is_standin; then
         expect_programs installer game
+        check "the game installed" yes "$([ -f "$WINE_C/Games/Quorvale/Quor.exe" ] && echo yes || echo no)"
     else
-        expect_programs game
+        # The real installer records how it was started and where it
+        # installed; the stand-in also records the directory it ran in.
+        expect_run installer game
+        check "installer started from" 'D:' "$(wine_log_values installer started_from)"
+        expect_installed "$GameDir" yes
     fi
-    check "the game installed" yes "$([ -f "$WINE_C/Games/Quorvale/Quor.exe" ] && echo yes || echo no)"
     expect_game 'C:\Games\Quorvale'
     expect_ini entry 'C:\Games\Quorvale'
     expect_descriptor absent
     expect_boxes
     expect_disc_untouched
+    # Its uninstall entry would outlive the scenario in the slot's registry.
+    disc_installer_is_standin || uninstall "$GameDir"
 }
 
 scenario_disc_later_run() {

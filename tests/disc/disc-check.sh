@@ -9,15 +9,8 @@ set -u
 build_dir=$1 work=$2
 disc_sh=$(cd "$(dirname "$0")/../.." && pwd)/tools/disc.sh
 
-failures=0
-check() {
-    if [ "$2" = "$3" ]; then
-        printf 'ok    %s: %s\n' "$1" "$3"
-    else
-        printf 'FAIL  %s: expected %s, got %s\n' "$1" "$2" "${3:-(nothing)}"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
 
 rm -rf "$work" && mkdir -p "$work" || exit 1
 epoch=$(git -C "$(dirname "$disc_sh")" log -1 --format=%ct)

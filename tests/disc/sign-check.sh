@@ -13,15 +13,8 @@ objdump=$1 launcher=$2 out=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
 sign_sh=$root/tools/sign.sh
 
-failures=0
-check() {
-    if [ "$2" = "$3" ]; then
-        printf 'ok    %s: %s\n' "$1" "$3"
-    else
-        printf 'FAIL  %s: expected %s, got %s\n' "$1" "$2" "${3:-(nothing)}"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
 
 rm -rf "$out" && mkdir -p "$out/keys" || exit 1
 keys=$out/keys

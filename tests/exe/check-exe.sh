@@ -57,20 +57,8 @@ x86-64) format=pei-x86-64 magic="(PE32+)" machine=i386:x86-64 ;;
     ;;
 esac
 
-failures=0
-pass() { echo "ok    $1"; }
-fail() {
-    echo "FAIL  $1"
-    failures=$((failures + 1))
-}
-# check WHAT EXPECTED GOT
-check() {
-    if [ "$2" = "$3" ]; then
-        pass "$1: $3"
-    else
-        fail "$1: expected $2, got ${3:-(nothing)}"
-    fi
-}
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
 
 if [ ! -f "$exe" ]; then
     echo "FAIL  $exe does not exist"

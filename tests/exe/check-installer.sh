@@ -12,16 +12,8 @@ if [ $# -ne 2 ]; then
     exit 2
 fi
 objdump=$1 installer=$2
-failures=0
-
-check() {
-    if [ "$2" = "$3" ]; then
-        printf 'ok    %s: %s\n' "$1" "${3:-(none)}"
-    else
-        printf 'FAIL  %s: expected %s, got %s\n' "$1" "${2:-(none)}" "${3:-(none)}"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
 
 headers=$("$objdump" -p "$installer" 2>&1)
 field() { awk -v name="$1" '$1 == name { print $2; exit }' <<<"$headers"; }

@@ -55,37 +55,12 @@ WINE_DEBUG=-all,err+all
 SetupDir='C:\Setup'
 GameSource='C:\Setup\Files\Quor.exe'
 
-failures=0
+# shellcheck source=../checks.sh
+source "$here/../checks.sh"
 declare -A checked=()
 run_env=()
 launched=0
 undo_steps=()
-
-# A value on one line: line feeds, CRs and tabs shown as \n, \r and \t.
-show() {
-    if [ -z "$1" ]; then
-        printf '(nothing)'
-    else
-        local text=${1//$'\n'/\\n}
-        text=${text//$'\r'/\\r}
-        printf '%s' "${text//$'\t'/\\t}"
-    fi
-}
-
-# check WHAT EXPECTED GOT
-check() {
-    if [ "$2" = "$3" ]; then
-        printf 'ok    %s: %s\n' "$1" "$(show "$3")"
-    else
-        printf 'FAIL  %s: expected %s, got %s\n' "$1" "$(show "$2")" "$(show "$3")"
-        failures=$((failures + 1))
-    fi
-}
-
-fail() {
-    printf 'FAIL  %s\n' "$1"
-    failures=$((failures + 1))
-}
 
 # --- arranging the world ---------------------------------------------------
 

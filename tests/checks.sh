@@ -1,0 +1,33 @@
+# shellcheck shell=bash
+# The checks of the test scripts, sourced by each: every check prints "ok"
+# with what it saw, or "FAIL" with what it expected and what it got, and
+# counts the failures in $failures, for the script to end on.
+
+failures=0
+
+# A value on one line: line feeds, CRs and tabs shown as \n, \r and \t.
+show() {
+    if [ -z "$1" ]; then
+        printf '(nothing)'
+    else
+        local text=${1//$'\n'/\\n}
+        text=${text//$'\r'/\\r}
+        printf '%s' "${text//$'\t'/\\t}"
+    fi
+}
+
+pass() { printf 'ok    %s\n' "$1"; }
+
+fail() {
+    printf 'FAIL  %s\n' "$1"
+    failures=$((failures + 1))
+}
+
+# check WHAT EXPECTED GOT
+check() {
+    if [ "$2" = "$3" ]; then
+        pass "$1: $(show "$3")"
+    else
+        fail "$1: expected $(show "$2"), got $(show "$3")"
+    fi
+}

@@ -46,13 +46,14 @@ viewable_windows() {
         sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": ("\([^"]*\)" .*/\1 \3 \2/p')
 }
 
-# The X window of the launcher's box, once it is on the screen: prints its id
-# and its title. Fails when the launcher ends first, or after the time limit.
-box_window() {
+# window_of PROGRAM [TITLE]: the X window of PROGRAM (with that title, when
+# given), once it is on the screen: prints its id and its title. Fails when
+# the launcher ends first, or after the time limit.
+window_of() {
     local deadline=$((SECONDS + WINE_RUN_SECONDS)) id program title
     while [ "$SECONDS" -lt "$deadline" ]; do
         while read -r id program title; do
-            if [ "$program" = launcher.exe ]; then
+            if [ "$program" = "$1" ] && { [ $# -eq 1 ] || [ "$title" = "$2" ]; }; then
                 printf '%s %s\n' "$id" "$title"
                 return 0
             fi
@@ -170,7 +171,7 @@ take_box() {
     ) &
     local run=$!
 
-    window=$(box_window) || {
+    window=$(window_of launcher.exe) || {
         wait "$run"
         cat "$WINE_SCRATCH/wine.log" >&2
         die "no box appeared for \"$text\" within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none); Wine's messages above)"
@@ -221,23 +222,6 @@ got
     trap - EXIT
 }
 
-# The window of the installer's wizard once it is on the screen and has
-# stayed the same for a second: prints its id.
-wizard_window() {
-    local deadline=$((SECONDS + WINE_RUN_SECONDS)) id program title
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        while read -r id program title; do
-            if [ "$program" = install.exe ] && [ "$title" = 'Quorvale Setup' ]; then
-                printf '%s\n' "$id"
-                return 0
-            fi
-        done < <(viewable_windows)
-        [ -f "$WINE_SCRATCH/status" ] && return 1
-        sleep 0.2
-    done
-    return 1
-}
-
 # Gives the window the keyboard, as the player's click would, and shoots it.
 focus_and_shoot() {
     local screen
@@ -267,11 +251,12 @@ take_wizard() {
         echo "$code" >"$WINE_SCRATCH/status"
     ) &
     local run=$! id
-    id=$(wizard_window) || {
+    id=$(window_of install.exe 'Quorvale Setup') || {
         wait "$run"
         cat "$WINE_SCRATCH/wine.log" >&2
         die "no installer wizard appeared within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none))"
     }
+    id=${id%% *}
     focus_and_shoot "$id" "$raw_dir/installer-directory.ppm"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Install"
     local waited

@@ -182,19 +182,24 @@ expect_descriptor() {
     check "descriptor after the run" "$1" "$state"
 }
 
-# expect_programs [NAME...]: which of installer, game and decoy ran, in order.
-# The installer, when it runs, must run in the launcher's directory, on a
-# console of its own.
-expect_programs() {
+# programs_ran [NAME...]: which programs ran, in order, and, when the
+# installer was one, that it was started by name alone. True when it ran.
+programs_ran() {
     checked[programs]=1
     local IFS=,
     check "programs run, in order" "$*" "$(wine_run_order)"
     unset IFS
-    if [ -n "$(wine_log_values installer cmdline)" ]; then
-        check "installer command line" '"install.exe"' "$(wine_log_values installer cmdline)"
-        check "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
-        check "installer console" own "$(wine_log_values installer console)"
-    fi
+    [ -n "$(wine_log_values installer cmdline)" ] || return 1
+    check "installer command line" '"install.exe"' "$(wine_log_values installer cmdline)"
+}
+
+# expect_programs [NAME...]: which of installer, game and decoy ran, in order.
+# The installer, when it runs, must run in the launcher's directory, on a
+# console of its own.
+expect_programs() {
+    programs_ran "$@" || return 0
+    check "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
+    check "installer console" own "$(wine_log_values installer console)"
 }
 
 # expect_game DIR [COMMAND_LINE]: the game ran in DIR, started as "DIR\Quor.exe".

@@ -111,7 +111,7 @@ installer_writes_file() {
 
 # A descriptor already there before the launcher starts (a printf format).
 descriptor_before() {
-    # shellcheck disable=SC2059
+    # shellcheck disable=SC2059 # the format is the point, as for installer_writes
     printf "$@" >"$WINE_C/marlock.ini"
 }
 

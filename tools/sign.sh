@@ -71,13 +71,20 @@ else
     printf '%s' "${SIGN_PASSWORD:-}" >"$password"
 fi
 chmod 600 "$password"
+# A key kept without a password is read with none: both tools refuse an empty
+# password file. (An empty password on the command line tells nobody anything.)
+if [ -s "$password" ]; then
+    passin=(-passin "file:$password") readpass=(-readpass "$password")
+else
+    passin=(-passin pass:) readpass=()
+fi
 
 # The certificate and the key, read and matched before anything is signed,
 # so that each mistake gets its own message.
 if [ -n "$pkcs12" ]; then
-    openssl pkcs12 -in "$pkcs12" -passin "file:$password" -nokeys -clcerts -out "$work/cert.pem" 2>"$work/log" ||
+    openssl pkcs12 -in "$pkcs12" "${passin[@]}" -nokeys -clcerts -out "$work/cert.pem" 2>"$work/log" ||
         die "cannot open $pkcs12 with the password given (wrong password, or not a PKCS#12 file): $(head -n1 "$work/log")"
-    openssl pkcs12 -in "$pkcs12" -passin "file:$password" -nocerts -nodes -out "$work/key.pem" 2>"$work/log" ||
+    openssl pkcs12 -in "$pkcs12" "${passin[@]}" -nocerts -nodes -out "$work/key.pem" 2>"$work/log" ||
         die "cannot read the key in $pkcs12: $(head -n1 "$work/log")"
     signer_cert=$work/cert.pem signer_key=$work/key.pem
 else
@@ -85,12 +92,12 @@ else
     openssl x509 -in "$cert" -noout 2>/dev/null || die "$cert holds no PEM certificate"
 fi
 cert_key=$(openssl x509 -in "$signer_cert" -noout -pubkey 2>/dev/null) || die "no certificate found"
-key_key=$(openssl pkey -in "$signer_key" -passin "file:$password" -pubout 2>"$work/log") ||
+key_key=$(openssl pkey -in "$signer_key" "${passin[@]}" -pubout 2>"$work/log") ||
     die "cannot read the key $signer_key with the password given (wrong or missing password, or not a key): $(head -n1 "$work/log")"
 [ "$cert_key" = "$key_key" ] || die "the key $signer_key does not belong to the certificate $signer_cert"
 openssl x509 -in "$signer_cert" -noout -checkend 0 >/dev/null || die "the certificate $signer_cert has expired"
 
-sign=(osslsigncode sign -h sha256 -readpass "$password" -in "$in" -out "$work/signed")
+sign=(osslsigncode sign -h sha256 ${readpass[@]+"${readpass[@]}"} -in "$in" -out "$work/signed")
 if [ -n "$pkcs12" ]; then
     sign+=(-pkcs12 "$pkcs12")
 else

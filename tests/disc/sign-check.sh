@@ -88,6 +88,13 @@ SIGN_PASSWORD='correct horse' "$sign_sh" --pkcs12 "$keys/publisher.p12" --ca-fil
     "$launcher" "$out/p12.exe" >/dev/null
 check "signed from PKCS#12, verified" 0 "$(verify "$out/p12.exe" >/dev/null; echo $?)"
 
+# A key kept without a password, as a build machine's secret store may hold it.
+openssl pkey -in "$keys/publisher.key" -passin "file:$keys/password" -out "$keys/plain.key" 2>/dev/null
+"$sign_sh" --cert "$keys/publisher.pem" --key "$keys/plain.key" --ca-file "$keys/publisher.pem" \
+    "$launcher" "$out/plain.exe" >/dev/null
+check "signed with a key without a password, verified" 0 "$(verify "$out/plain.exe" >/dev/null 2>&1; echo $?)"
+rm -f "$out/plain.exe"
+
 # The disc with signed programs; the build's own stay unsigned.
 installer=$(dirname "$launcher")/tests/wine/install.exe
 "$root/tools/disc.sh" --from "$(dirname "$launcher")" --out "$out/disc" --installer "$installer" --sign --cert "$keys/publisher.pem" \

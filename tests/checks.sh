@@ -31,3 +31,17 @@ check() {
         fail "$1: expected $(show "$2"), got $(show "$3")"
     fi
 }
+
+# check_lines WHAT EXPECTED GOT: for values of several lines (a list of
+# commands, say), which a failure shows one under the other. False when it
+# fails.
+check_lines() {
+    if [ "$2" = "$3" ]; then
+        pass "$1"
+    else
+        printf 'FAIL  %s\n  expected: %s\n  got:      %s\n' "$1" "${2//$'\n'/$'\n'            }" \
+            "${3//$'\n'/$'\n'            }"
+        failures=$((failures + 1))
+        return 1
+    fi
+}

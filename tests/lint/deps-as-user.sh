@@ -17,6 +17,7 @@ if [ "$(id -u)" -eq 0 ]; then
     mkdir -p "$scratch/tree/tools" "$scratch/tree/tests/lint"
     cp "$tree/tools/deps.sh" "$tree/tools/test.sh" "$scratch/tree/tools/"
     cp "$0" "$scratch/tree/tests/lint/"
+    cp "$tree/tests/checks.sh" "$scratch/tree/tests/"
     chown -R 65534:65534 "$scratch"
     setpriv --reuid=65534 --regid=65534 --clear-groups \
         env -i HOME="$scratch" PATH=/usr/bin:/bin LANG=C.UTF-8 bash "$scratch/tree/tests/lint/deps-as-user.sh"
@@ -88,17 +89,8 @@ backports=$work/bookworm-backports.sources
 write_backports="printf '%s\\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
 'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >$backports"
 
-failures=0
-check() {
-    local what=$1 expected=$2 got=$3
-    if [ "$expected" = "$got" ]; then
-        echo "ok    $what"
-    else
-        printf 'FAIL  %s\n  expected: %s\n  got:      %s\n' "$what" "${expected//$'\n'/$'\n'            }" \
-            "${got//$'\n'/$'\n'            }"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../checks.sh
+source "$here/../checks.sh"
 
 # run NAME SUDO(yes|no) MISSING FOREIGN_ARCHITECTURES COMMAND...: runs COMMAND
 # as this user with the stand-ins; sets status, out (stdout and stderr) and calls.
@@ -120,34 +112,34 @@ deps=$tree/tools/deps.sh
 everything=". '$deps' && install_needed --win32-wine \"\${BUILD_PACKAGES[@]}\""
 
 run "nothing missing, no sudo" no "" i386 bash -c "$everything"
-check "status" 0 "$status"
-check "output" "" "$out"
-check "package steps and sudo" "" "$calls"
+check_lines "status" 0 "$status"
+check_lines "output" "" "$out"
+check_lines "package steps and sudo" "" "$calls"
 
 run "nothing missing, sudo there" yes "" i386 bash -c "$everything"
-check "status" 0 "$status"
-check "output" "" "$out"
-check "package steps and sudo" "" "$calls"
+check_lines "status" 0 "$status"
+check_lines "output" "" "$out"
+check_lines "package steps and sudo" "" "$calls"
 
 run "a package missing, sudo there" yes "shellcheck" i386 bash -c "$everything"
-check "status" 0 "$status"
-check "package steps, through sudo" "sudo env DEBIAN_FRONTEND=noninteractive sh -c apt-get update
+check_lines "status" 0 "$status"
+check_lines "package steps, through sudo" "sudo env DEBIAN_FRONTEND=noninteractive sh -c apt-get update
 apt-get update
 sudo env DEBIAN_FRONTEND=noninteractive sh -c apt-get install -y shellcheck
 apt-get install -y shellcheck" "$calls"
 
 run "a package missing, no sudo: tools/test.sh" no "shellcheck" i386 "$tree/tools/test.sh"
-check "status" 1 "$status"
-check "message" "deps.sh: packages are missing, and installing them needs root; this user is not root and has no sudo.
+check_lines "status" 1 "$status"
+check_lines "message" "deps.sh: packages are missing, and installing them needs root; this user is not root and has no sudo.
 Run as root:
     apt-get update
     apt-get install -y shellcheck
 then run this again." "$out"
-check "package steps and builds" "" "$calls"
+check_lines "package steps and builds" "" "$calls"
 
 run "32-bit Wine missing, no sudo: tools/test.sh" no "wine32:i386 qemu-user cmake" "" "$tree/tools/test.sh"
-check "status" 1 "$status"
-check "message" "deps.sh: packages are missing, and installing them needs root; this user is not root and has no sudo.
+check_lines "status" 1 "$status"
+check_lines "message" "deps.sh: packages are missing, and installing them needs root; this user is not root and has no sudo.
 Run as root:
     $write_backports
     dpkg --add-architecture i386
@@ -155,16 +147,16 @@ Run as root:
     apt-get install -y cmake wine32:i386
     apt-get install -y --no-install-recommends -t bookworm-backports qemu-user
 then run this again." "$out"
-check "package steps and builds" "" "$calls"
+check_lines "package steps and builds" "" "$calls"
 
 run "qemu-user too old, sudo there" yes "" i386 bash -c ". '$deps' && QEMU_VERSION=1:7.2 install_win32_wine"
-check "status" 0 "$status"
-check "package steps, through sudo" "sudo env DEBIAN_FRONTEND=noninteractive sh -c $write_backports
+check_lines "status" 0 "$status"
+check_lines "package steps, through sudo" "sudo env DEBIAN_FRONTEND=noninteractive sh -c $write_backports
 sudo env DEBIAN_FRONTEND=noninteractive sh -c apt-get update
 apt-get update
 sudo env DEBIAN_FRONTEND=noninteractive sh -c apt-get install -y --no-install-recommends -t bookworm-backports qemu-user
 apt-get install -y --no-install-recommends -t bookworm-backports qemu-user" "$calls"
-check "backports entry written" "Types: deb
+check_lines "backports entry written" "Types: deb
 URIs: http://deb.debian.org/debian
 Suites: bookworm-backports
 Components: main

@@ -74,17 +74,8 @@ EOF
 echo '[]' >"$work/win32/compile_commands.json"
 export LINT_HOST_BUILD=$work/host LINT_WIN32_BUILD=$work/win32
 
-failures=0
-check() {
-    local what=$1 expected=$2 got=$3
-    if [ "$expected" = "$got" ]; then
-        echo "ok    $what"
-    else
-        printf 'FAIL  %s\n  expected: %s\n  got:      %s\n' "$what" "$expected" "$got"
-        failures=$((failures + 1))
-        return 1
-    fi
-}
+# shellcheck source=../checks.sh
+source "$here/../checks.sh"
 
 # check_names WHAT PATTERN: the last output holds a line matching PATTERN.
 check_names() {
@@ -103,9 +94,9 @@ lint() {
 
 plant
 lint list-cxx
-check "C++ files found" "src/Planted.cpp" "$out"
+check_lines "C++ files found" "src/Planted.cpp" "$out"
 lint list-shell
-check "shell files found, by name and by #! line" "run/clean.sh
+check_lines "shell files found, by name and by #! line" "run/clean.sh
 run/planted
 tools/lint.sh" "$out"
 
@@ -116,7 +107,7 @@ for row in \
     name=${row%%|*}
     echo "== $name, planted fault"
     lint "$name"
-    check "exit status" 1 "$status"
+    check_lines "exit status" 1 "$status"
     check_names "names the file, line and rule" "${row#*|}"
 done
 
@@ -124,7 +115,7 @@ mend
 for name in format tidy shell; do
     echo "== $name, fault mended"
     lint "$name"
-    check "exit status" 0 "$status" || printf '%s\n' "$out"
+    check_lines "exit status" 0 "$status" || printf '%s\n' "$out"
 done
 
 echo "== in a git checkout: files git knows of, and new ones it does not ignore"
@@ -134,17 +125,17 @@ mkdir "$tree/ignored"
 printf '#!/bin/bash\n' >"$tree/ignored/made.sh"
 git -C "$tree" add tools src run/clean.sh
 lint list-shell
-check "shell files found" "run/clean.sh
+check_lines "shell files found" "run/clean.sh
 run/planted
 tools/lint.sh" "$out"
 lint list-cxx
-check "C++ files found" "src/Planted.cpp" "$out"
+check_lines "C++ files found" "src/Planted.cpp" "$out"
 
 echo "== one file named"
 lint shell "$tree/run/clean.sh"
-check "exit status" 0 "$status"
+check_lines "exit status" 0 "$status"
 lint shell no/such/file
-check "exit status for a file that is not there" 2 "$status"
+check_lines "exit status for a file that is not there" 2 "$status"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures checks failed"

@@ -2,7 +2,8 @@
 # Takes the pictures of what a player sees of the launcher: its five error
 # boxes, drawn by Wine's X11 driver on a virtual screen (Xvfb), its icon as
 # the file's own resource holds it, enlarged, and the game's installer as the
-# launcher starts it on a first run (its directory page and its finish page). Writes them to docs/screenshots/.
+# launcher starts it on a first run (its directory page and its finish page).
+# Writes them to docs/screenshots/.
 # Run it again after a change to a message, to how the box is shown, or to the
 # icon; tools/test.sh does not run it.
 #
@@ -149,6 +150,42 @@ end_box() {
     wine_prefix_end
 }
 
+# launch_in_background SECONDS [NAME=VALUE...]: starts C:\Setup\Launcher.exe
+# with those variables, for at most SECONDS; its exit status goes to
+# $WINE_SCRATCH/status, and $run is its job.
+launch_in_background() {
+    local seconds=$1 setup
+    shift
+    setup=$(wine_c_path 'C:\Setup')
+    mkdir -p "$setup" && cp "$launcher" "$setup/Launcher.exe"
+    (
+        code=0
+        cd "$setup" && env "$@" timeout "$seconds" "$WINE" Launcher.exe \
+            </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 || code=$?
+        echo "$code" >"$WINE_SCRATCH/status"
+    ) &
+    run=$!
+}
+
+# Stops with WHAT did not appear, once the launcher has ended, and Wine's messages.
+no_window() {
+    wait "$run"
+    cat "$WINE_SCRATCH/wine.log" >&2
+    die "$1 within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none); Wine's messages above)"
+}
+
+# focus_and_shoot ID FILE WHAT: gives the window the keyboard, as the player's
+# click would, and shoots it. With no window manager, X gives the focus: from
+# the root window first, so that Wine hears of it even when the focus was on
+# the window already. The pointer goes to a corner, where it touches nothing.
+focus_and_shoot() {
+    local screen
+    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$1" ||
+        die "could not give $3 the keyboard focus"
+    shoot "$1" "$2" || die "could not take a steady picture of $3"
+}
+
 # Provokes one box, shoots it to RAW_DIR/NAME.ppm, and checks it.
 take_box() {
     local name=$1 status=$2 text=$3 env_lines window id title
@@ -160,22 +197,10 @@ take_box() {
     local run_env=()
     [ -n "$env_lines" ] && mapfile -t run_env <<<"$env_lines"
 
-    local setup
-    setup=$(wine_c_path 'C:\Setup')
-    mkdir -p "$setup" && cp "$launcher" "$setup/Launcher.exe"
-    (
-        code=0
-        cd "$setup" && env "${run_env[@]}" timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe \
-            </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 || code=$?
-        echo "$code" >"$WINE_SCRATCH/status"
-    ) &
-    local run=$!
+    local run
+    launch_in_background "$WINE_RUN_SECONDS" ${run_env[@]+"${run_env[@]}"}
 
-    window=$(window_of launcher.exe) || {
-        wait "$run"
-        cat "$WINE_SCRATCH/wine.log" >&2
-        die "no box appeared for \"$text\" within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none); Wine's messages above)"
-    }
+    window=$(window_of launcher.exe) || no_window "no box appeared for \"$text\""
     id=${window%% *} title=${window#* }
     [ "$title" = Error ] ||
         die "the box for \"$text\" is captioned \"$title\" on the screen, not \"Error\""
@@ -183,15 +208,8 @@ take_box() {
     others=$(box_alone "$id") ||
         die "the box for \"$text\" is not alone on the screen; still there after $WINE_RUN_SECONDS s:
 $others"
-    # The box takes the keyboard, as it does when a player starts the launcher;
-    # with no window manager, X gives it. From the root window first, so that
-    # Wine hears of it even when the focus was on the box already. The pointer
-    # goes to a corner, where it touches nothing.
-    local screen
-    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$id" ||
-        die "could not give the box for \"$text\" the keyboard focus"
-    shoot "$id" "$raw_dir/$name.ppm" || die "could not take a steady picture of the box for \"$text\""
+    # The box takes the keyboard, as it does when a player starts the launcher.
+    focus_and_shoot "$id" "$raw_dir/$name.ppm" "the box for \"$text\""
     # The picture shows the icon itself, not only that the box's icon control
     # holds one: the error icon is the only red in the box.
     local red
@@ -222,15 +240,6 @@ got
     trap - EXIT
 }
 
-# Gives the window the keyboard, as the player's click would, and shoots it.
-focus_and_shoot() {
-    local screen
-    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$1" ||
-        die "could not give the installer's wizard the keyboard focus"
-    shoot "$1" "$2" || die "could not take a steady picture of the installer's wizard ($(basename "$2"))"
-}
-
 # The real installer, interactive, as the launcher starts it on a first run:
 # its directory page, then (Enter: Install) its finish page; Enter again ends
 # it, and the launcher must record the directory and start the game.
@@ -241,23 +250,11 @@ take_wizard() {
     export DISPLAY=$display
     wine_write_win_ini '[Quorvale]' 'Path=*'
     wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\Setup"
-    local setup
-    setup=$(wine_c_path 'C:\Setup')
-    cp "$launcher" "$setup/Launcher.exe"
-    (
-        code=0
-        cd "$setup" && timeout $((4 * WINE_RUN_SECONDS)) "$WINE" Launcher.exe \
-            </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 || code=$?
-        echo "$code" >"$WINE_SCRATCH/status"
-    ) &
-    local run=$! id
-    id=$(window_of install.exe 'Quorvale Setup') || {
-        wait "$run"
-        cat "$WINE_SCRATCH/wine.log" >&2
-        die "no installer wizard appeared within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none))"
-    }
+    local run id
+    launch_in_background $((4 * WINE_RUN_SECONDS))
+    id=$(window_of install.exe 'Quorvale Setup') || no_window "no installer wizard appeared"
     id=${id%% *}
-    focus_and_shoot "$id" "$raw_dir/installer-directory.ppm"
+    focus_and_shoot "$id" "$raw_dir/installer-directory.ppm" "the installer's directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Install"
     local waited
     for ((waited = 0; waited < 5 * WINE_RUN_SECONDS; waited++)); do
@@ -265,7 +262,7 @@ take_wizard() {
         sleep 0.2
     done
     [ -f "$WINE_C/marlock.ini" ] || die "the installer wrote no descriptor once Install was pressed"
-    focus_and_shoot "$id" "$raw_dir/installer-finish.ppm"
+    focus_and_shoot "$id" "$raw_dir/installer-finish.ppm" "the installer's finish page"
     cmp -s "$raw_dir/installer-directory.ppm" "$raw_dir/installer-finish.ppm" &&
         die "the finish page looks like the directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Finish"

@@ -51,18 +51,22 @@ bool ReadFile(const std::string& path, std::vector<char>& bytes, std::string& er
     return !failed;
 }
 
+// Too big for the launcher to read: it ends quietly, recording nothing.
+// `size` is what is known of the size, as words for the message, or empty.
+Verdict TooBig(const std::string& path, const std::string& size)
+{
+    std::printf("%s: refused: the launcher cannot read a file of 4 GiB or more%s and ends without recording anything\n",
+                path.c_str(), size.c_str());
+    return Verdict::Refused;
+}
+
 Verdict CheckFile(const std::string& path)
 {
-    // Too big for the launcher to read: it ends quietly, recording nothing.
-    // Known from the size alone, without reading 4 GiB.
+    // Known from the size alone, where there is one, without reading 4 GiB.
     std::error_code code;
     const std::uintmax_t size = std::filesystem::file_size(path, code);
-    if (!code && size > LargestReadable) {
-        std::printf("%s: refused: the launcher cannot read a file of 4 GiB or more (this one is %s bytes) "
-                    "and ends without recording anything\n",
-                    path.c_str(), std::to_string(size).c_str());
-        return Verdict::Refused;
-    }
+    if (!code && size > LargestReadable)
+        return TooBig(path, " (this one is " + std::to_string(size) + " bytes)");
 
     std::vector<char> bytes;
     std::string error;
@@ -73,12 +77,8 @@ Verdict CheckFile(const std::string& path)
         read = false;
         error = "too big to hold in memory";
     }
-    if (read && bytes.size() > LargestReadable) {
-        std::printf("%s: refused: the launcher cannot read a file of 4 GiB or more "
-                    "and ends without recording anything\n",
-                    path.c_str());
-        return Verdict::Refused;
-    }
+    if (read && bytes.size() > LargestReadable)
+        return TooBig(path, "");
     if (!read) {
         std::fflush(stdout);
         std::fprintf(stderr, "descriptor-check: cannot read %s: %s\n", path.c_str(), error.c_str());

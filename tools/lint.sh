@@ -159,7 +159,8 @@ check_tidy() {
 
     local log status=0
     log=$(mktemp)
-    # One file a process, two at a time per core; findings come out whole per file.
+    # One file a process, as many at a time as there are cores; findings come
+    # out whole per file.
     {
         if [ ${#host_files[@]} -gt 0 ]; then
             printf '%s\0' "${host_files[@]}" |

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Reads the game's installer as Windows would before running it: a 32-bit GUI
 # program that Windows 95 agrees to start (version 4.0, no wide-character
-# imports), and a manifest that
-# asks for administrator rights, which is what sends the launcher through the
-# shell on Vista to 11.
+# imports), and a manifest that asks for administrator rights, which is what
+# sends the launcher through the shell on Vista to 11.
 #   check-installer.sh OBJDUMP INSTALLER
 set -u
 

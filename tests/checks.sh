@@ -32,6 +32,16 @@ check() {
     fi
 }
 
+# check_refused WHAT MESSAGE COMMAND...: the command fails, and what it says
+# holds MESSAGE.
+check_refused() {
+    local what=$1 message=$2 output status
+    shift 2
+    output=$("$@" 2>&1) && status=0 || status=$?
+    check "$what: fails" yes "$([ "$status" -ne 0 ] && echo yes || echo no)"
+    check "$what: says" yes "$(grep -qF -- "$message" <<<"$output" && echo yes || echo "no: $output")"
+}
+
 # check_lines WHAT EXPECTED GOT: for values of several lines (a list of
 # commands, say), which a failure shows one under the other. False when it
 # fails.

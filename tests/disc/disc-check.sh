@@ -49,9 +49,7 @@ mkdir -p "$work/bad" "$work/empty"
 for name in 'Read Me.txt' LONGNAME1.TXT README.TEXT 'ÄRGER.TXT' readme.txt README.TXT; do : >"$work/bad/$name"; done
 while IFS='|' read -r what arguments message; do
     eval "set -- $arguments"
-    output=$("$disc_sh" "$@" 2>&1) && status=0 || status=$?
-    check "$what: fails" yes "$([ "$status" -ne 0 ] && echo yes || echo no)"
-    check "$what: says" yes "$(grep -qF -- "$message" <<<"$output" && echo yes || echo "no: $output")"
+    check_refused "$what" "$message" "$disc_sh" "$@"
     check "$what: no image" none "$(ls "$work/failed/quorvale.iso" 2>/dev/null || echo none)"
 done <<EOF
 no Launcher.exe|--from "$work/empty" --out "$work/failed"|$work/empty/Launcher.exe is missing

@@ -112,9 +112,7 @@ rm -rf "$out/disc"
 while IFS='|' read -r what arguments message; do
     eval "set -- $arguments"
     rm -f "$out/bad.exe"
-    output=$("$sign_sh" "$@" "$launcher" "$out/bad.exe" 2>&1) && status=0 || status=$?
-    check "$what: fails" yes "$([ "$status" -ne 0 ] && echo yes || echo no)"
-    check "$what: says" yes "$(grep -qF -- "$message" <<<"$output" && echo yes || echo "no: $output")"
+    check_refused "$what" "$message" "$sign_sh" "$@" "$launcher" "$out/bad.exe"
     left=$(find "$out" -mindepth 1 -maxdepth 1 ! -name keys ! -name Launcher.exe ! -name p12.exe -printf '%f ')
     check "$what: nothing written" "nothing" "${left:-nothing}"
 done <<EOF

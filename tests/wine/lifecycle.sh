@@ -65,8 +65,9 @@ expect_installed() {
 }
 
 # uninstall DIR: the player removes the game as Add/Remove Programs does,
-# "DIR\uninstall.exe" /S. The uninstaller runs a copy of itself from the
-# temporary directory and returns at once; the box watcher waits for that copy.
+# "DIR\uninstall.exe" /S, and it is gone: files, directory and entry. The
+# uninstaller runs a copy of itself from the temporary directory and returns
+# at once; the box watcher waits for that copy.
 uninstall() {
     wine_watch_start || return 1
     local status=0
@@ -77,6 +78,7 @@ uninstall() {
     left=$(wine_processes left | cut -f2 | paste -sd, -)
     [ -z "$left" ] || fail "programs still running long after the uninstaller ended (then ended): $left"
     reboot_renames_done
+    expect_installed "$1" no
 }
 
 # The uninstaller's copy cannot delete itself: it asks Windows to delete it
@@ -137,7 +139,6 @@ scenario_nsis_first_and_later_run() {
     expect_boxes
     phase 'uninstalled'
     uninstall "$GameDir"
-    expect_installed "$GameDir" no
 }
 
 scenario_nsis_uninstall_and_reinstall() {
@@ -153,7 +154,6 @@ scenario_nsis_uninstall_and_reinstall() {
     cp "$WINE_C/windows/win.ini" "$store"
     descriptor_before 'DestinationPath=%s\r\n' "$GameDir"
     uninstall "$GameDir"
-    expect_installed "$GameDir" no
     expect_no_entry "$WINE_C/windows/win.ini" WIN.INI
     expect_no_entry "$store" "the VirtualStore copy of WIN.INI"
     expect_descriptor absent
@@ -170,7 +170,6 @@ scenario_nsis_uninstall_and_reinstall() {
     expect_boxes
     expect_installed "$GameDir" yes
     uninstall "$GameDir"
-    expect_installed "$GameDir" no
 }
 
 scenario_nsis_cancelled() {
@@ -187,7 +186,6 @@ scenario_nsis_cancelled() {
     # can use to remove them.
     phase 'uninstalled'
     uninstall "$GameDir"
-    expect_installed "$GameDir" no
 }
 
 # The launcher keeps the descriptor when it cannot record it: so it can be
@@ -207,7 +205,6 @@ scenario_nsis_descriptor_as_written() {
         "$(od -An -c -w1024 "$WINE_C/marlock.ini" | tr -s ' ')"
     phase 'uninstalled: the leftover descriptor goes too'
     uninstall "$GameDir"
-    expect_installed "$GameDir" no
     expect_descriptor absent
 }
 
@@ -218,7 +215,6 @@ scenario_nsis_directory_with_spaces() {
     first_run_into "$dir"
     phase 'uninstalled'
     uninstall "$dir"
-    expect_installed "$dir" no
     expect_no_entry "$WINE_C/windows/win.ini" WIN.INI
 }
 
@@ -246,5 +242,4 @@ scenario_nsis_directory_length() {
     dir=$(long_directory 245)
     first_run_into "$dir"
     uninstall "$dir"
-    expect_installed "$dir" no
 }

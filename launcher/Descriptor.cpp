@@ -113,7 +113,7 @@ char* ReadInstallPath()
     if (data != nullptr)
         platform::HeapFree(platform::GetProcessHeap(), 0, data);
     if (value.status != DescriptorStatus::Found) {
-        ReportError("Cannot find path descriptor!");
+        ReportError(TITLE_CannotFindDescriptor);
         platform::ExitProcess(0);
     }
 

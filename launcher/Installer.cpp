@@ -1,4 +1,4 @@
-// The installer hand-off: run install.exe, record the directory it leaves behind.
+// The installer hand-off: run the installer, record the directory it leaves behind.
 #include "Launcher.h"
 
 #include "Platform.h"
@@ -67,7 +67,7 @@ int RunInstaller()
         // failure means there is no installer to start.
         process = platform::GetLastError() == platform::ErrorElevationRequired ? StartInstallerThroughShell() : nullptr;
         if (process == nullptr) {
-            ReportError("Cannot find install prog!");
+            ReportError(TITLE_CannotFindInstaller);
             return 0;
         }
     }
@@ -81,7 +81,7 @@ int RunInstaller()
     const char* installPath = ReadInstallPath();
     if (!platform::WriteProfileStringA(ProfileSection, ProfileKey, installPath)) {
         // The descriptor stays for the next start to read again.
-        ReportError("Could not write to WIN.INI!");
+        ReportError(TITLE_CannotWriteProfile);
         return 0;
     }
     platform::DeleteFileA(DescriptorPath);

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr char GameStartFailed[] = "Cannot find game EXE!";
+constexpr char GameStartFailed[] = TITLE_CannotFindGame;
 
 void ReadInstallEntry(char (&installPath)[PathBufferSize])
 {
@@ -46,13 +46,13 @@ bool Append(char*& end, const char* limit, const char* text)
 
 void ReportError(const char* message)
 {
-    platform::MessageBoxA(nullptr, message, "Error", platform::MbOk | platform::MbIconHand);
+    platform::MessageBoxA(nullptr, message, TITLE_Caption, platform::MbOk | platform::MbIconHand);
 }
 
 void StartGame(const char* installPath)
 {
     if (!platform::SetCurrentDirectoryA(installPath)) {
-        ReportError("Cannot set the current directory");
+        ReportError(TITLE_CannotSetDirectory);
         return;
     }
     // Make the directory's drive the current drive ("c:."), then the directory
@@ -63,7 +63,7 @@ void StartGame(const char* installPath)
     platform::SetCurrentDirectoryA(driveDirectory);
     platform::SetCurrentDirectoryA(installPath);
 
-    // "<dir>\Quor.exe" in quotes: unquoted, a space in the directory would let
+    // "<dir>\<GameExeName>" in quotes: unquoted, a space in the directory would let
     // Windows start another program found at the space. A command line that
     // does not fit is not started at all.
     char commandLine[PathBufferSize];

@@ -6,13 +6,11 @@
 // Every path, command line and value lives in a buffer of this many bytes.
 inline constexpr std::size_t PathBufferSize = 260;
 
-inline constexpr char DescriptorFileName[] = "marlock.ini";
-inline constexpr char GameExeName[] = "Quor.exe";
-inline constexpr char ProfileSection[] = "Quorvale";
-inline constexpr char ProfileKey[] = "Path";
-inline constexpr char NotInstalledMarker[] = "*";
-inline constexpr char InstallerName[] = "install.exe";
-inline constexpr char DescriptorKey[] = "DestinationPath";
+// The seven settings (DescriptorFileName, GameExeName, ProfileSection,
+// ProfileKey, NotInstalledMarker, InstallerName, DescriptorKey) and the
+// message texts (TITLE_Caption, TITLE_CannotFindGame, ...), generated from
+// the title file the build was configured with (cmake/read-title.cmake).
+#include "Title.h"
 
 // Full path of the descriptor file, written by ReadInstallPath and used by
 // RunInstaller to delete the file once its value is recorded.
@@ -25,7 +23,7 @@ int LaunchMain(void* instance, void* previousInstance, char* commandLine, int sh
 // Starts the game from the installation directory, without waiting for it.
 void StartGame(const char* installPath);
 
-// Shows a modal "Error" box with the message and returns once it is dismissed.
+// Shows a modal box, captioned TITLE_Caption, with the message and returns once it is dismissed.
 void ReportError(const char* message);
 
 // Runs the installer and records the directory it leaves in the descriptor.
@@ -33,7 +31,7 @@ void ReportError(const char* message);
 // status 0 when the descriptor cannot be read or holds no usable value.
 int RunInstaller();
 
-// Starts .\install.exe through the shell, which asks the player's leave when
+// Starts .\<InstallerName> through the shell, which asks the player's leave when
 // Windows says the installer needs elevation. Returns the installer's process
 // handle, or null when it was not started (declined, or no shell to ask).
 void* StartInstallerThroughShell();

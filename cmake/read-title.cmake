@@ -11,7 +11,10 @@ execute_process(
     RESULT_VARIABLE title_result
     ERROR_VARIABLE title_errors)
 if(NOT title_result EQUAL 0)
-    message(FATAL_ERROR "The title file is refused:\n${title_errors}")
+    # Indented, so that CMake prints each refusal on one line as it is.
+    string(STRIP "${title_errors}" title_errors)
+    string(REPLACE "\n" "\n  " title_errors "${title_errors}")
+    message(FATAL_ERROR "The title file is refused:\n  ${title_errors}\n")
 endif()
 include(${TITLE_DIR}/title.cmake)
 

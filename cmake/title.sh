@@ -250,7 +250,7 @@ if given icon; then
         *.ico)
             icon_kind=ico
             # ICONDIR (6 bytes), then one 16-byte entry per image.
-            read -r -a head < <(od -An -v -tu1 -N 22 "$icon_path")
+            read -r -a head < <(od -An -v -tu1 -w22 -N 22 "$icon_path")
             u16() { echo $((head[$1] + 256 * head[$1 + 1])); }
             if [ ${#head[@]} -lt 22 ] || [ "$(u16 0)" -ne 0 ] || [ "$(u16 2)" -ne 1 ]; then
                 bad icon "$icon is not an icon file (.ico)"
@@ -264,7 +264,7 @@ if given icon; then
                 offset=$((head[18] + 256 * (head[19] + 256 * (head[20] + 256 * head[21]))))
                 # The image itself says how many bits a pixel has (a PNG
                 # image has no such header: it is refused).
-                read -r -a info < <(od -An -v -tu1 -j "$offset" -N 16 "$icon_path")
+                read -r -a info < <(od -An -v -tu1 -w16 -j "$offset" -N 16 "$icon_path")
                 image_bits=0
                 if [ ${#info[@]} -eq 16 ] && [ "${info[0]}" -eq 40 ]; then
                     image_bits=$((info[14] + 256 * info[15]))

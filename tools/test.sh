@@ -6,10 +6,38 @@
 # the same scenarios under 64-bit Wine (label wine); then a short fuzzing pass
 # over the descriptor parser. The host preset also runs clang-format,
 # clang-tidy and shellcheck over the tree (label lint, tools/lint.sh).
+#
+#   tools/test.sh                  the default title, then the proof of the
+#                                  second sample title (below)
+#   tools/test.sh --title FILE     the whole suite on another title, in
+#                                  build/titles/<its folder>/<preset>
+#
+# The default run also builds the launcher of titles/sternenwaechter (every
+# name, length and text unlike the default's) and runs the tests labelled
+# "proof" on it under 32-bit Wine: the exe inspection, descriptor-check, and
+# the scenarios that show each name and text.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
+
+DEFAULT_TITLE=$PWD/titles/quorvale/title.ini
+PROOF_TITLE=$PWD/titles/sternenwaechter/title.ini
+title=""
+case ${1:-} in
+"") ;;
+--title)
+    [ $# -eq 2 ] || {
+        echo "usage: tools/test.sh [--title FILE]" >&2
+        exit 2
+    }
+    title=$(realpath -- "$2") || exit 2
+    ;;
+*)
+    echo "usage: tools/test.sh [--title FILE]" >&2
+    exit 2
+    ;;
+esac
 
 # All in one step, so that a user who cannot become root gets one list of
 # commands to run.
@@ -21,16 +49,49 @@ if ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
     exit 1
 fi
 
+# The folder a title's builds go to: the presets' own for the default title.
+build_dir() { # TITLE PRESET
+    if [ "$1" = "$DEFAULT_TITLE" ]; then
+        echo "build/$2"
+    else
+        echo "build/titles/$(basename "$(dirname "$1")")/$2"
+    fi
+}
+
 # Every preset is configured first: the host preset's lint tests read the
 # win32 preset's compile database.
-for preset in host host-asan win32 win64; do
-    cmake --preset "$preset" >/dev/null
+presets=(host host-asan win32 win64)
+for preset in "${presets[@]}"; do
+    cmake --preset "$preset" -B "$(build_dir "${title:-$DEFAULT_TITLE}" "$preset")" \
+        -DLAUNCHER_TITLE="${title:-$DEFAULT_TITLE}" >/dev/null
 done
-for preset in host host-asan win32 win64; do
-    echo "== $preset"
-    cmake --build --preset "$preset" --parallel "$(nproc)"
-    ctest --preset "$preset" --parallel "$(nproc)"
+export LINT_WIN32_BUILD=$PWD/$(build_dir "${title:-$DEFAULT_TITLE}" win32)
+# ctest --preset runs in the preset's own folder: another title's folder gets
+# the preset's environment and output setting by hand.
+run_tests() { # PRESET DIR CTEST_ARG...
+    local preset=$1 dir=$2 environment
+    shift 2
+    if [ "$dir" = "build/$preset" ]; then
+        ctest --preset "$preset" --parallel "$(nproc)" "$@"
+    else
+        mapfile -t environment < <(cmake -DPRESET="$preset" -P cmake/preset-env.cmake)
+        env "${environment[@]}" ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" "$@"
+    fi
+}
+for preset in "${presets[@]}"; do
+    dir=$(build_dir "${title:-$DEFAULT_TITLE}" "$preset")
+    echo "== $preset ($dir)"
+    cmake --build "$dir" --parallel "$(nproc)"
+    run_tests "$preset" "$dir"
 done
 
 echo "== fuzz"
-tools/fuzz.sh 20
+tools/fuzz.sh --title "${title:-$DEFAULT_TITLE}" 20
+
+if [ -z "$title" ]; then
+    dir=$(build_dir "$PROOF_TITLE" win32)
+    echo "== proof: titles/sternenwaechter, win32 ($dir)"
+    cmake --preset win32 -B "$dir" -DLAUNCHER_TITLE="$PROOF_TITLE" >/dev/null
+    cmake --build "$dir" --parallel "$(nproc)"
+    run_tests win32 "$dir" -L proof
+fi

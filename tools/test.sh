@@ -65,7 +65,8 @@ for preset in "${presets[@]}"; do
     cmake --preset "$preset" -B "$(build_dir "${title:-$DEFAULT_TITLE}" "$preset")" \
         -DLAUNCHER_TITLE="${title:-$DEFAULT_TITLE}" >/dev/null
 done
-export LINT_WIN32_BUILD=$PWD/$(build_dir "${title:-$DEFAULT_TITLE}" win32)
+LINT_WIN32_BUILD=$PWD/$(build_dir "${title:-$DEFAULT_TITLE}" win32)
+export LINT_WIN32_BUILD
 # ctest --preset runs in the preset's own folder: another title's folder gets
 # the preset's environment and output setting by hand.
 run_tests() { # PRESET DIR CTEST_ARG...

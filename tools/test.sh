@@ -20,8 +20,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
+. shell/title.sh
 
-DEFAULT_TITLE=$PWD/titles/quorvale/title.ini
 PROOF_TITLE=$PWD/titles/sternenwaechter/title.ini
 title=""
 case ${1:-} in
@@ -31,7 +31,7 @@ case ${1:-} in
         echo "usage: tools/test.sh [--title FILE]" >&2
         exit 2
     }
-    title=$(realpath -- "$2") || exit 2
+    title=$(title_file "$2") || exit 2
     ;;
 *)
     echo "usage: tools/test.sh [--title FILE]" >&2
@@ -49,13 +49,12 @@ if ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
     exit 1
 fi
 
-# The folder a title's builds go to: the presets' own for the default title.
+# The folder a title's builds go to, relative: the presets' own for the
+# default title.
 build_dir() { # TITLE PRESET
-    if [ "$1" = "$DEFAULT_TITLE" ]; then
-        echo "build/$2"
-    else
-        echo "build/titles/$(basename "$(dirname "$1")")/$2"
-    fi
+    local dir
+    dir=$(title_build_dir "$1" "$2")
+    echo "${dir#"$PWD"/}"
 }
 
 # Every preset is configured first: the host preset's lint tests read the

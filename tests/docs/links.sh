@@ -12,7 +12,7 @@ cd "$root" || exit 1
 
 # The anchors of a Markdown page, one a line.
 anchors() {
-    grep -E '^#+ ' "$1" | sed -E 's/^#+ //' | tr 'A-Z' 'a-z' | sed -E 's/[^a-z0-9 _-]//g; s/ /-/g'
+    grep -E '^#+ ' "$1" | sed -E 's/^#+ //' | tr '[:upper:]' '[:lower:]' | sed -E 's/[^a-z0-9 _-]//g; s/ /-/g'
 }
 
 checked=0

@@ -14,8 +14,9 @@ tree=$(cd "$here/../.." && pwd)
 if [ "$(id -u)" -eq 0 ]; then
     scratch=$(mktemp -d)
     # What the user runs, copied where nobody can read it whatever the tree's modes.
-    mkdir -p "$scratch/tree/tools" "$scratch/tree/tests/lint"
+    mkdir -p "$scratch/tree/tools" "$scratch/tree/shell" "$scratch/tree/tests/lint"
     cp "$tree/tools/deps.sh" "$tree/tools/test.sh" "$scratch/tree/tools/"
+    cp "$tree/shell/title.sh" "$scratch/tree/shell/"
     cp "$0" "$scratch/tree/tests/lint/"
     cp "$tree/tests/checks.sh" "$scratch/tree/tests/"
     chown -R 65534:65534 "$scratch"
@@ -32,8 +33,9 @@ log=$work/calls.log
 
 # tools/test.sh and deps.sh in a tree of their own, where the namespace check
 # that follows the package steps is a stand-in that passes.
-mkdir -p "$work/tree/tools"
+mkdir -p "$work/tree/tools" "$work/tree/shell"
 cp "$tree/tools/deps.sh" "$tree/tools/test.sh" "$work/tree/tools/"
+cp "$tree/shell/title.sh" "$work/tree/shell/"
 cat >"$work/tree/tools/namespace.sh" <<'EOF'
 #!/bin/bash
 echo "namespace.sh $*" >>"$CALLS"

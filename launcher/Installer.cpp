@@ -24,12 +24,31 @@ constexpr PathText InCurrentDirectory(const char (&name)[sizeof InstallerName])
 
 constexpr PathText InstallerInCurrentDirectory = InCurrentDirectory(InstallerName);
 
+constexpr char ShellFileName[] = "\\shell32.dll";
+
+// Loads shell32 from the system directory by its full path: by its bare name
+// Windows would look in the launcher's own directory first, a download folder
+// or a disc, where anyone may have left a shell32.dll. A system directory
+// that leaves no room for the name counts as no shell32 at all.
+platform::HMODULE LoadShell()
+{
+    char path[PathBufferSize];
+    // The length without the NUL; 0 on failure, or the size needed when the
+    // buffer is too small, which is more than the room checked for here.
+    const platform::UINT length = platform::GetSystemDirectoryA(path, sizeof path);
+    if (length == 0 || length > sizeof path - sizeof ShellFileName)
+        return nullptr;
+    for (std::size_t i = 0; i < sizeof ShellFileName; ++i)
+        path[length + i] = ShellFileName[i];
+    return platform::LoadLibraryA(path);
+}
+
 } // namespace
 
 void* StartInstallerThroughShell()
 {
     // Loaded only now: a normal start needs nothing beyond KERNEL32 and USER32.
-    platform::HMODULE shell = platform::LoadLibraryA("shell32.dll");
+    platform::HMODULE shell = LoadShell();
     if (shell == nullptr)
         return nullptr;
     const auto shellExecuteEx =

@@ -108,6 +108,7 @@ DWORD GetProfileStringA(const char* appName, const char* keyName, const char* de
                         DWORD size);
 BOOL WriteProfileStringA(const char* appName, const char* keyName, const char* value);
 UINT GetWindowsDirectoryA(char* buffer, UINT size);
+UINT GetSystemDirectoryA(char* buffer, UINT size);
 BOOL SetCurrentDirectoryA(const char* pathName);
 BOOL CreateProcessA(const char* applicationName, char* commandLine, SECURITY_ATTRIBUTES* processAttributes,
                     SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles, DWORD creationFlags, void* environment,

@@ -153,6 +153,16 @@ UINT GetWindowsDirectoryA(char* buffer, UINT size)
     return fake::CopyOut(state.windowsDirectory, buffer, size);
 }
 
+UINT GetSystemDirectoryA(char* buffer, UINT size)
+{
+    state.calls.push_back("GetSystemDirectoryA");
+    if (state.systemDirectoryFails)
+        return 0;
+    if (state.systemDirectory.size() >= size)
+        return static_cast<UINT>(state.systemDirectory.size() + 1);
+    return fake::CopyOut(state.systemDirectory, buffer, size);
+}
+
 BOOL SetCurrentDirectoryA(const char* pathName)
 {
     state.calls.push_back("SetCurrentDirectoryA");
@@ -300,7 +310,7 @@ HMODULE LoadLibraryA(const char* fileName)
 {
     state.calls.push_back("LoadLibraryA");
     state.librariesLoaded.push_back(fileName);
-    if (!state.shell32Present || ::strcasecmp(fileName, "shell32.dll") != 0) {
+    if (!state.shell32Present || ::strcasecmp(fileName, (state.systemDirectory + "\\shell32.dll").c_str()) != 0) {
         fake::Fail(fake::ErrorModNotFound);
         return nullptr;
     }

@@ -87,6 +87,9 @@ struct Platform {
 
     std::string windowsDirectory = "C:\\WINDOWS";
     bool windowsDirectoryFails = false;
+    // Where shell32.dll lies: LoadLibraryA finds it by this full path only.
+    std::string systemDirectory = "C:\\WINDOWS\\SYSTEM";
+    bool systemDirectoryFails = false;
 
     // SetCurrentDirectoryA succeeds for these texts only.
     std::set<std::string> directories;
@@ -99,7 +102,7 @@ struct Platform {
     platform::DWORD createProcessError = 0;
     platform::DWORD waitResult = 0; // WAIT_OBJECT_0
 
-    // The shell: LoadLibraryA("shell32.dll") and GetProcAddress for
+    // The shell: LoadLibraryA(<systemDirectory>\shell32.dll) and GetProcAddress for
     // ShellExecuteExA, which starts the installer unless told to fail with
     // shellError (ERROR_CANCELLED: the player declined) or to give no process.
     bool shell32Present = true;

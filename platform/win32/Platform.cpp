@@ -59,6 +59,11 @@ UINT GetWindowsDirectoryA(char* buffer, UINT size)
     return ::GetWindowsDirectoryA(buffer, size);
 }
 
+UINT GetSystemDirectoryA(char* buffer, UINT size)
+{
+    return ::GetSystemDirectoryA(buffer, size);
+}
+
 BOOL SetCurrentDirectoryA(const char* pathName)
 {
     return ::SetCurrentDirectoryA(pathName);

@@ -18,8 +18,9 @@ objdump=$1 exe=$2 arch=$3
 # arguments. Each one is something an old Windows must provide, so a new
 # import should be a deliberate change of this list. Windows 95 as first
 # released has every one of them, and no C runtime DLL at all: msvcrt.dll
-# came with Windows only later. (shell32.dll is loaded at run time, and only
-# for an installer that needs elevation, so it is not imported.)
+# came with Windows only later. (shell32.dll is loaded at run time, by its
+# path in the system directory, and only for an installer that needs
+# elevation, so it is not imported.)
 expected_dlls="KERNEL32.dll USER32.dll"
 expected_imports="\
 KERNEL32.dll CloseHandle
@@ -34,6 +35,7 @@ KERNEL32.dll GetProcAddress
 KERNEL32.dll GetProcessHeap
 KERNEL32.dll GetProfileStringA
 KERNEL32.dll GetStartupInfoA
+KERNEL32.dll GetSystemDirectoryA
 KERNEL32.dll GetWindowsDirectoryA
 KERNEL32.dll HeapAlloc
 KERNEL32.dll HeapFree

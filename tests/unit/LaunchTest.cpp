@@ -221,7 +221,7 @@ TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
     const auto& state = fake::State();
     ASSERT_EQ(1u, state.processStarts.size()) << "CreateProcessA is tried first";
     EXPECT_EQ("install.exe", state.processStarts[0].applicationName);
-    EXPECT_EQ(Texts{"shell32.dll"}, state.librariesLoaded);
+    EXPECT_EQ(Texts{state.systemDirectory + "\\shell32.dll"}, state.librariesLoaded);
     EXPECT_EQ(Texts{"ShellExecuteExA"}, state.functionsLookedUp);
     ASSERT_EQ(1u, state.shellExecutes.size());
     const fake::ShellExecuteCall& shell = state.shellExecutes[0];
@@ -242,8 +242,9 @@ TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
     ExpectDescriptorReadAndReleased();
     EXPECT_EQ(Texts{"\"" + GameExe + "\""}, GameStarts());
     EXPECT_EQ(Texts{}, BoxTexts());
-    const Texts expectedStart{"GetProfileStringA", "CreateProcessA",  "GetLastError",        "LoadLibraryA",
-                              "GetProcAddress",    "ShellExecuteExA", "WaitForSingleObject", "GetWindowsDirectoryA"};
+    const Texts expectedStart{"GetProfileStringA",   "CreateProcessA",      "GetLastError",
+                              "GetSystemDirectoryA", "LoadLibraryA",        "GetProcAddress",
+                              "ShellExecuteExA",     "WaitForSingleObject", "GetWindowsDirectoryA"};
     ASSERT_LE(expectedStart.size(), state.calls.size());
     EXPECT_EQ(expectedStart, Texts(state.calls.begin(), state.calls.begin() + expectedStart.size()));
 }
@@ -563,6 +564,55 @@ TEST_F(Launch, Failures)
         EXPECT_EQ(c.entry.value_or(noEntry), Entry().value_or(noEntry));
         EXPECT_EQ(c.descriptorLeft, DescriptorExists());
         EXPECT_EQ(c.gameStartTried, !fake::State().gameStarts.empty());
+    }
+}
+
+// shell32 is loaded from the system directory by its full path, in a buffer
+// of PathBufferSize bytes. A directory that leaves no room for "\shell32.dll"
+// and the NUL is never cut short and loaded: it counts as no shell32.
+TEST_F(Launch, ShellLoadedFromTheSystemDirectoryOnly)
+{
+    const std::string name = "\\shell32.dll";
+    const std::size_t longest = PathBufferSize - name.size() - 1;
+    // A directory of `length` bytes, with a letter at its end to show a cut.
+    const auto directoryOf = [](std::size_t length) { return "C:\\" + std::string(length - 4, 's') + "Z"; };
+    struct Case {
+        std::string situation;
+        std::string systemDirectory;
+        bool callFails;
+        bool starts;
+    };
+    const Case cases[] = {
+        {"Windows 95's", "C:\\WINDOWS\\SYSTEM", false, true},
+        {"another drive's", "D:\\WINNT\\system32", false, true},
+        {"the longest that fits with the name", directoryOf(longest), false, true},
+        {"one byte longer", directoryOf(longest + 1), false, false},
+        {"one byte short of the buffer", directoryOf(PathBufferSize - 1), false, false},
+        {"as long as the buffer", directoryOf(PathBufferSize), false, false},
+        {"longer than the buffer", directoryOf(PathBufferSize + 40), false, false},
+        {"GetSystemDirectoryA fails", "C:\\WINDOWS\\SYSTEM", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation + " (" + std::to_string(c.systemDirectory.size()) + " bytes)");
+        StartCase();
+        InstallerWrites(std::string(DescriptorKey) + "=" + GameDir + "\r\n");
+        auto& state = fake::State();
+        state.createProcessError = 740; // ERROR_ELEVATION_REQUIRED
+        state.systemDirectory = c.systemDirectory;
+        state.systemDirectoryFails = c.callFails;
+
+        const Outcome outcome = Run();
+
+        int directoryCalls = 0;
+        for (const std::string& call : state.calls)
+            directoryCalls += call == "GetSystemDirectoryA" ? 1 : 0;
+        EXPECT_EQ(1, directoryCalls) << "GetSystemDirectoryA calls";
+        EXPECT_EQ(c.starts ? Texts{c.systemDirectory + name} : Texts{}, state.librariesLoaded);
+        EXPECT_EQ(c.starts ? 1u : 0u, state.shellExecutes.size());
+        EXPECT_EQ(c.starts ? Texts{} : Texts{TITLE_CannotFindInstaller}, BoxTexts());
+        EXPECT_EQ(c.starts ? 1u : 0u, outcome.status);
+        EXPECT_EQ(!c.starts, outcome.endedEarly);
+        EXPECT_EQ(c.starts ? std::optional<std::string>(GameDir) : std::nullopt, Entry());
     }
 }
 

@@ -3,8 +3,8 @@
 # (osslsigncode), so that Windows names the publisher instead of warning of
 # an unknown one.
 #
-#   tools/sign.sh --cert CERT.pem --key KEY.pem [--pass-file FILE] [--timestamp URL] [--ca-file FILE] IN OUT
-#   tools/sign.sh --pkcs12 FILE.p12 [--pass-file FILE] [--timestamp URL] [--ca-file FILE] IN OUT
+#   tools/sign.sh --cert CERT.pem --key KEY.pem [--pass-file FILE] [--timestamp URL] [--ca-file FILE] [--verbose] IN OUT
+#   tools/sign.sh --pkcs12 FILE.p12 [--pass-file FILE] [--timestamp URL] [--ca-file FILE] [--verbose] IN OUT
 #
 # CERT.pem holds the publisher's certificate, followed by the intermediate
 # certificates of its chain; KEY.pem its private key. The key's password, if
@@ -16,7 +16,11 @@
 #
 # OUT is verified before the script says done: the signature against the
 # trusted roots in --ca-file (default: the system's), the file's hash, and
-# its PE checksum. On any failure the script says why and writes nothing.
+# its PE checksum. On any failure the script says why and writes nothing. A
+# chain that leads to no trusted root (a self-signed certificate, or an
+# authority the system's roots lack although Windows trusts it) gets one
+# line: whose certificate, osslsigncode's first error, and --ca-file as the
+# way to name the root. --verbose adds osslsigncode's whole report.
 set -euo pipefail
 
 die() {
@@ -25,12 +29,17 @@ die() {
 }
 
 usage() {
-    echo "usage: $0 (--cert CERT.pem --key KEY.pem | --pkcs12 FILE.p12) [--pass-file FILE] [--timestamp URL] [--ca-file FILE] IN OUT" >&2
+    echo "usage: $0 (--cert CERT.pem --key KEY.pem | --pkcs12 FILE.p12) [--pass-file FILE] [--timestamp URL] [--ca-file FILE] [--verbose] IN OUT" >&2
     exit 2
 }
 
-cert='' key='' pkcs12='' pass_file='' timestamp='' ca_file=/etc/ssl/certs/ca-certificates.crt
+cert='' key='' pkcs12='' pass_file='' timestamp='' ca_file=/etc/ssl/certs/ca-certificates.crt verbose=0
 while [ $# -gt 2 ]; do
+    if [ "$1" = --verbose ]; then
+        verbose=1
+        shift
+        continue
+    fi
     [ $# -ge 4 ] || usage
     case $1 in
         --cert) cert=$2 ;;
@@ -112,7 +121,25 @@ fi
 verify=(osslsigncode verify -CAfile "$ca_file" -in "$work/signed")
 [ -z "$timestamp" ] || verify+=(-TSA-CAfile "$ca_file")
 if ! "${verify[@]}" >"$work/verify" 2>&1; then
-    cat "$work/verify" >&2
+    [ "$verbose" = 0 ] || cat "$work/verify" >&2
+    # The first error of the signer's chain ("self-signed certificate"), from
+    # the part of the report that checks it, up to the next heading.
+    chain_error=$(awk '
+        /^Signing certificate chain verified using:/ { inside = 1; next }
+        inside && /^[^ \t]/ { exit }
+        inside && sub(/^[ \t]*Error: */, "") { print; exit }' "$work/verify")
+    subject=$(openssl x509 -in "$signer_cert" -noout -subject | sed 's/^subject= *//')
+    more=''
+    [ "$verbose" = 1 ] || more=" (--verbose shows osslsigncode's report)"
+    case $chain_error in
+        # OpenSSL's words for a chain that ends at no root it was given.
+        'self-signed certificate'* | 'self signed certificate'* | 'unable to get local issuer certificate' | \
+            'unable to get issuer certificate' | 'unable to verify the first certificate' | 'certificate not trusted')
+            die "the certificate \"$subject\" is not trusted: its chain leads to no root in $ca_file ($chain_error); name the root with --ca-file ROOT.pem; nothing written$more"
+            ;;
+        ?*) die "the certificate chain of \"$subject\" does not verify against $ca_file: $chain_error; nothing written$more" ;;
+    esac
+    [ "$verbose" = 1 ] || cat "$work/verify" >&2
     die "the signed file does not verify; nothing written"
 fi
 read -r stored computed < <("$(dirname "$0")/pe-checksum.sh" "$work/signed")

@@ -4,8 +4,11 @@
 # root, fails once one byte is changed, passes the same inspection as the
 # unsigned file (tests/exe/check-exe.sh), and the unsigned file is left as it
 # was. Wrong or missing certificate, key or password: an error and nothing
-# written. Leaves the signed copy in OUT_DIR/Launcher.exe for the scenario
-# that runs it under Wine.
+# written. A chain that leads to no trusted root (self-signed, or from a
+# throwaway authority the system's roots lack): one line that says so and
+# names --ca-file, nothing written; with --ca-file naming the root, signed.
+# Leaves the signed copy in OUT_DIR/Launcher.exe for the scenario that runs
+# it under Wine.
 #   sign-check.sh OBJDUMP LAUNCHER_EXE OUT_DIR
 set -u
 [ $# -eq 3 ] || { echo "usage: $0 OBJDUMP LAUNCHER_EXE OUT_DIR" >&2; exit 2; }
@@ -108,6 +111,61 @@ check "signed disc: the build's Launcher.exe" unchanged \
     "$([ "$(sha256sum <"$launcher")" = "$unsigned_sum" ] && echo unchanged || echo changed)"
 rm -rf "$out/disc"
 
+# A chain that leads to no trusted root: a self-signed certificate, and one
+# from a throwaway authority, as one that Windows trusts but the system's
+# roots lack. Without keys' passwords, as a build machine may hold them.
+made() { "$@" 2>/dev/null || { echo "FAIL  openssl could not make a certificate: $*"; exit 1; }; }
+made openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Test self-signed publisher/O=Test games" \
+    -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature -keyout "$keys/self.key" -out "$keys/self.pem"
+made openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Throwaway test authority" \
+    -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign \
+    -keyout "$keys/ca.key" -out "$keys/ca.pem"
+made openssl req -newkey rsa:2048 -nodes -subj "/CN=Test publisher/O=Test games" \
+    -keyout "$keys/issued.key" -out "$keys/issued.csr"
+printf 'extendedKeyUsage=codeSigning\nkeyUsage=digitalSignature\n' >"$keys/issued.ext"
+made openssl x509 -req -in "$keys/issued.csr" -CA "$keys/ca.pem" -CAkey "$keys/ca.key" -set_serial 2 -days 2 \
+    -extfile "$keys/issued.ext" -out "$keys/issued.pem"
+system_roots=/etc/ssl/certs/ca-certificates.crt
+while IFS='|' read -r what arguments subject reason roots; do
+    eval "set -- $arguments"
+    rm -f "$out/bad.exe"
+    output=$("$sign_sh" "$@" "$launcher" "$out/bad.exe" 2>&1) && status=0 || status=$?
+    check "$what: fails" yes "$([ "$status" -ne 0 ] && echo yes || echo no)"
+    check "$what: lines said" 1 "$(wc -l <<<"$output")"
+    for part in "\"$subject\" is not trusted" "no root in $roots ($reason)" "--ca-file ROOT.pem" "nothing written"; do
+        check "$what: says $part" yes "$(grep -qF -- "$part" <<<"$output" && echo yes || echo "no: $output")"
+    done
+    check "$what: nothing written" no "$([ -e "$out/bad.exe" ] && echo yes || echo no)"
+done <<EOF
+self-signed, the system's roots|--cert "$keys/self.pem" --key "$keys/self.key"|CN = Test self-signed publisher, O = Test games|self-signed certificate|$system_roots
+throwaway authority, the system's roots|--cert "$keys/issued.pem" --key "$keys/issued.key"|CN = Test publisher, O = Test games|unable to get local issuer certificate|$system_roots
+throwaway authority, another root|--cert "$keys/issued.pem" --key "$keys/issued.key" --ca-file "$keys/other.pem"|CN = Test publisher, O = Test games|unable to get local issuer certificate|$keys/other.pem
+EOF
+# --verbose adds osslsigncode's report before the line.
+output=$("$sign_sh" --verbose --cert "$keys/self.pem" --key "$keys/self.key" "$launcher" "$out/bad.exe" 2>&1)
+check "--verbose: osslsigncode's report" yes \
+    "$(grep -q 'Error: self-signed certificate' <<<"$output" && echo yes || echo "no: $output")"
+check "--verbose: the last line" "not trusted" "$(tail -n1 <<<"$output" | grep -o 'not trusted' || tail -n1 <<<"$output")"
+check "--verbose: nothing written" no "$([ -e "$out/bad.exe" ] && echo yes || echo no)"
+# A chain that fails for another reason: one line with OpenSSL's reason and
+# no advice of --ca-file, which would not help.
+made openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Test certificate of no authority" \
+    -addext basicConstraints=critical,CA:FALSE -keyout "$keys/no-ca.key" -out "$keys/no-ca.pem"
+made openssl x509 -req -in "$keys/issued.csr" -CA "$keys/no-ca.pem" -CAkey "$keys/no-ca.key" -set_serial 3 -days 2 \
+    -extfile "$keys/issued.ext" -out "$keys/by-no-ca.pem"
+output=$("$sign_sh" --cert "$keys/by-no-ca.pem" --key "$keys/issued.key" --ca-file "$keys/no-ca.pem" "$launcher" \
+    "$out/bad.exe" 2>&1)
+check "issued by no authority: lines said" 1 "$(wc -l <<<"$output")"
+check "issued by no authority: says" yes "$(grep -qF -- "does not verify against $keys/no-ca.pem: invalid CA certificate" \
+    <<<"$output" && echo yes || echo "no: $output")"
+check "issued by no authority: advice of --ca-file" no "$(grep -qF -- --ca-file <<<"$output" && echo yes || echo no)"
+check "issued by no authority: nothing written" no "$([ -e "$out/bad.exe" ] && echo yes || echo no)"
+# With --ca-file naming the authority, the same certificate signs.
+"$sign_sh" --cert "$keys/issued.pem" --key "$keys/issued.key" --ca-file "$keys/ca.pem" "$launcher" "$out/issued.exe" >/dev/null
+check "throwaway authority named with --ca-file: verified" 0 \
+    "$(osslsigncode verify -CAfile "$keys/ca.pem" -in "$out/issued.exe" >/dev/null 2>&1; echo $?)"
+rm -f "$out/issued.exe"
+
 # Mistakes: each an error that says what is wrong, and nothing written.
 while IFS='|' read -r what arguments message; do
     eval "set -- $arguments"
@@ -123,7 +181,7 @@ missing key|--cert "$keys/publisher.pem" --key "$keys/none.key" --pass-file "$ke
 key of another certificate|--cert "$keys/publisher.pem" --key "$keys/other.key" --pass-file "$keys/password" --ca-file "$keys/publisher.pem"|does not belong to the certificate
 a key as the certificate|--cert "$keys/publisher.key" --key "$keys/publisher.key" --pass-file "$keys/password"|holds no PEM certificate
 wrong PKCS#12 password|--pkcs12 "$keys/publisher.p12" --pass-file "$keys/wrong" --ca-file "$keys/publisher.pem"|wrong password
-untrusted root|--cert "$keys/publisher.pem" --key "$keys/publisher.key" --pass-file "$keys/password" --ca-file "$keys/other.pem"|does not verify
+untrusted root|--cert "$keys/publisher.pem" --key "$keys/publisher.key" --pass-file "$keys/password" --ca-file "$keys/other.pem"|leads to no root in $keys/other.pem (self-signed certificate)
 EOF
 rm -f "$out/p12.exe"
 

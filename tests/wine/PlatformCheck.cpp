@@ -9,8 +9,10 @@
 //
 // Started by platform-check.sh from a directory that holds the stand-in
 // installer (install.exe), with decoys named install.exe in this program's own
-// directory and in the Windows and system directories; WORK_DIR is an empty
-// directory for the check's own files.
+// directory and in the Windows and system directories, and a planted
+// shell32.dll beside this program and in the current directory, which Wine
+// is told to prefer to its own; WORK_DIR is an empty directory for the
+// check's own files.
 #include "Descriptor.h"
 #include "Launcher.h"
 
@@ -232,6 +234,22 @@ DWORD WINAPI WatchBoxes(void* parameter)
     return 0;
 }
 
+// Where the shell32.dll of this process was loaded from, or "(none)".
+std::string LoadedShell()
+{
+    const HMODULE shell = GetModuleHandleA("shell32.dll");
+    char path[MAX_PATH];
+    const DWORD length = shell != nullptr ? GetModuleFileNameA(shell, path, sizeof path) : 0;
+    return length != 0 && length < sizeof path ? std::string(path, length) : "(none)";
+}
+
+std::string SystemShell()
+{
+    char directory[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(directory, sizeof directory);
+    return (length != 0 && length < sizeof directory ? std::string(directory, length) : "?") + "\\shell32.dll";
+}
+
 void CheckShellStart(const std::string& work)
 {
     const std::string log = work + "\\helpers.log";
@@ -260,6 +278,11 @@ void CheckShellStart(const std::string& work)
     void* const process = StartInstallerThroughShell();
     Check(process != nullptr, "installer started through the shell", "a process handle",
           process != nullptr ? "a process handle" : "none, " + ErrorText(GetLastError()));
+    // The system's shell32, never the one planted beside this program.
+    const std::string expectedShell = SystemShell();
+    const std::string loadedShell = LoadedShell();
+    Check(lstrcmpiA(expectedShell.c_str(), loadedShell.c_str()) == 0, "shell32 loaded from", expectedShell,
+          loadedShell);
     if (process != nullptr) {
         // The launcher's own wait, on the handle the shell gave.
         CheckEqual("wait on the installer", WAIT_OBJECT_0, platform::WaitForSingleObject(process, platform::Infinite));
@@ -291,6 +314,7 @@ void CheckShellStart(const std::string& work)
     WaitForSingleObject(watcher, INFINITE);
     CheckEqual("boxes the shell showed", "(none)", watch.firstCaption[0] != '\0' ? watch.firstCaption : "(none)");
     CheckEqual("decoys run", "(none)", LogLines(ReadLog(log), "decoy "));
+    CheckEqual("planted shell32.dll loaded", "(none)", LogLines(ReadLog(log), "planted "));
 }
 
 } // namespace

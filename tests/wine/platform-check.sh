@@ -3,9 +3,12 @@
 # scenarios' template prefix: from C:\Setup, which holds the stand-in
 # installer, with decoys named install.exe in the check's own directory and
 # in the Windows and system directories, where a search for the installer
-# would look before the current directory or instead of it.
+# would look before the current directory or instead of it; and with
+# PLANTED_DLL as a shell32.dll in the check's directory and in C:\Setup, which
+# Wine is told to prefer to its own (WINEDLLOVERRIDES=shell32=n,b), so that a
+# load of shell32 by its bare name takes the planted one.
 #
-#   platform-check.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE
+#   platform-check.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE PLANTED_DLL
 #
 # Run it under tools/namespace.sh; with WINE_ARCH=win32, under
 # tools/namespace.sh --i386. Exits with the check's status.
@@ -15,11 +18,11 @@ here=$(dirname "$0")
 # shellcheck source=SCRIPTDIR/../../tools/wine.sh
 source "$here/../../tools/wine.sh"
 
-if [ $# -ne 4 ]; then
-    echo "usage: $0 CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE" >&2
+if [ $# -ne 5 ]; then
+    echo "usage: $0 CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE PLANTED_DLL" >&2
     exit 2
 fi
-check_exe=$1 launcher=$2 helpers=$3 template=$4
+check_exe=$1 launcher=$2 helpers=$3 template=$4 planted=$5
 
 # Wine's own error lines go to the output, for a check that dies unrecorded.
 WINE_DEBUG=-all,err+all
@@ -33,6 +36,12 @@ wine_put "$setup" "$WINE_HELPER_DIR/install.exe" &&
 for dir in "$check_dir" 'C:\windows' 'C:\windows\system32'; do
     cp "$WINE_HELPER_DIR/decoy.exe" "$(wine_c_path "$dir")/install.exe" || exit 1
 done
+for dir in "$check_dir" "$setup"; do
+    cp "$planted" "$(wine_c_path "$dir")/shell32.dll" || exit 1
+done
+# Native first: Wine's own shell32 is builtin, and would otherwise win even
+# over a shell32.dll found first on the search path.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;shell32=n,b"
 
 status=0
 (cd "$(wine_c_path "$setup")" &&

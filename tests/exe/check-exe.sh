@@ -217,15 +217,13 @@ ico)
 *) fail "icon: the title names no icon kind (TITLE_ICON_KIND \"$TITLE_ICON_KIND\" in $TITLE_SH)" ;;
 esac
 
-# The texts the program hands to Windows, each whole with its NUL: the WIN.INI
+# The texts the program hands to Windows, each whole between NULs (the end of
+# a longer text would not do: "Error" ends "GetLastError"): the WIN.INI
 # entry, the installer's name, and the message boxes' caption and texts in the
 # title's code page (MessageBoxA shows the bytes as that code page's
 # characters; UTF-8 would show as mojibake).
-held() { # TEXT: how often the file holds TEXT followed by a NUL
-    tr '\0' '\n' <"$exe" | TEXT=$1 awk '
-        BEGIN { text = ENVIRON["TEXT"]; n = length(text) }
-        length($0) >= n && substr($0, length($0) - n + 1) == text { count++ }
-        END { print count + 0 }'
+held() { # TEXT: how often the file holds TEXT between two NULs
+    tr '\0' '\n' <"$exe" | TEXT=$1 awk '$0 == ENVIRON["TEXT"] { count++ } END { print count + 0 }'
 }
 for key in ProfileSection ProfileKey NotInstalledMarker InstallerName; do
     value_name=TITLE_$key

@@ -17,7 +17,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     PROCESS_INFORMATION installer = {};
     if (!CreateProcessA(InstallerName, nullptr, nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
                         &installer)) {
-        ReportError("Cannot find install prog!");
+        ReportError(TITLE_CannotFindInstaller);
         return 0;
     }
     DWORD status = STILL_ACTIVE;
@@ -27,7 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     const char* recorded = ReadInstallPath();
     if (!WriteProfileStringA(ProfileSection, ProfileKey, recorded)) {
-        ReportError("Could not write to WIN.INI!");
+        ReportError(TITLE_CannotWriteProfile);
         return 0;
     }
     DeleteFileA(DescriptorPath);

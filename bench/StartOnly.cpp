@@ -6,6 +6,8 @@
 // also loads USER32 as the launcher does, and it matters: with USER32 loaded,
 // WinExec waits until the game asks for its first message or ends, so both
 // programs end at the same point of the game's start.
+#include "Title.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -13,17 +15,22 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     char directory[MAX_PATH];
-    GetProfileStringA("Quorvale", "Path", "*", directory, sizeof directory);
+    GetProfileStringA(ProfileSection, ProfileKey, NotInstalledMarker, directory, sizeof directory);
     SetCurrentDirectoryA(directory);
 
-    static const char game[] = "\\Quor.exe\"";
-    char commandLine[1 + MAX_PATH + sizeof game];
+    // "<directory>\<GameExeName>" in quotes.
+    char commandLine[1 + MAX_PATH + 1 + sizeof GameExeName + 1];
     const std::size_t length = std::strlen(directory);
-    commandLine[0] = '"';
-    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): the game's name, copied next, ends the text
-    std::memcpy(commandLine + 1, directory, length);
-    std::memcpy(commandLine + 1 + length, game, sizeof game);
+    char* end = commandLine;
+    *end++ = '"';
+    std::memcpy(end, directory, length);
+    end += length;
+    *end++ = '\\';
+    std::memcpy(end, GameExeName, sizeof GameExeName - 1);
+    end += sizeof GameExeName - 1;
+    *end++ = '"';
+    *end = '\0';
     if (WinExec(commandLine, SW_SHOWDEFAULT) <= 31)
-        MessageBoxA(nullptr, "Cannot find game EXE!", "Error", MB_OK | MB_ICONHAND);
+        MessageBoxA(nullptr, TITLE_CannotFindGame, TITLE_Caption, MB_OK | MB_ICONHAND);
     return 1;
 }

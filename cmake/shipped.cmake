@@ -50,13 +50,16 @@ else()
     set(exe_preset win64)
 endif()
 
-# Format, imports, resources and size, read from the file itself.
+# Format, imports, resources, size, and the title's icon and texts, read from
+# the file itself; part of the proof of another title.
 add_test(NAME exe-check
          COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/check-exe.sh
                  ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher> ${exe_arch})
+set_tests_properties(exe-check PROPERTIES LABELS proof ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)
 
 # A second build from a copy of the tree at another path gives the same bytes.
 add_test(NAME exe-reproducible
          COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/reproducible.sh
                  ${CMAKE_COMMAND} ${PROJECT_SOURCE_DIR} ${exe_preset} $<TARGET_FILE:Launcher>)
-set_tests_properties(exe-reproducible PROPERTIES LABELS reproducible TIMEOUT 300)
+set_tests_properties(exe-reproducible PROPERTIES
+    LABELS reproducible TIMEOUT 300 ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The longest value the buffer holds with its NUL.
+constexpr std::size_t Longest = PathBufferSize - 1;
+
 // Deliberately naive: translate everything first, then search with
 // std::string. Shares nothing with the parser but the rules.
 struct Expected {
@@ -56,8 +59,7 @@ void Model(const std::uint8_t* bytes, std::size_t size, std::string& data, Expec
     const std::size_t endAt = data.find_first_of(lineEnds, valueAt);
     const std::size_t length = (endAt == std::string::npos ? data.size() : endAt) - valueAt;
     expected.length = length;
-    // At most 259 bytes and the NUL fit the buffer.
-    if (length > 259) {
+    if (length > Longest) {
         expected.status = DescriptorStatus::TooLong;
         return;
     }
@@ -75,13 +77,13 @@ void MarkLength(std::size_t length)
     static volatile unsigned atLimit;
     static volatile unsigned oneOver;
     static volatile unsigned longer;
-    if (length < 256)
+    if (length < Longest - 3)
         ++shorter;
-    else if (length < 259)
+    else if (length < Longest)
         ++near;
-    else if (length == 259)
+    else if (length == Longest)
         ++atLimit;
-    else if (length == 260)
+    else if (length == Longest + 1)
         ++oneOver;
     else
         ++longer;

@@ -3,42 +3,61 @@
 # and UndefinedBehaviorSanitizer, one libFuzzer process per core (two at most),
 # and prints libFuzzer's final statistics. Exits non-zero on any finding: a
 # crash, a sanitizer report, a hang, or a result that the harness's model
-# disagrees with. The input behind a finding stays in build/fuzz/findings/.
-# The checked-in corpus is only read; the run grows a scratch copy of it.
+# disagrees with. The input behind a finding stays in <build>/findings/.
+# The seeds (fuzz/corpus/, with the title's key put in) are only read; the
+# run grows a scratch copy of them.
+#
+#   tools/fuzz.sh [--title FILE] [SECONDS]
+#
+# The default title builds in build/fuzz, another in
+# build/titles/<its folder>/fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
+. shell/title.sh
 
+usage() {
+    echo "usage: tools/fuzz.sh [--title FILE] [SECONDS]" >&2
+    exit 2
+}
+title=$DEFAULT_TITLE
+if [ "${1:-}" = --title ]; then
+    [ $# -ge 2 ] || usage
+    title=$(title_file "$2") || exit 2
+    shift 2
+fi
+[ $# -le 1 ] || usage
 seconds=${1:-60}
 case $seconds in
-'' | *[!0-9]* | 0)
-    echo "usage: tools/fuzz.sh [SECONDS]" >&2
-    exit 2
-    ;;
+'' | *[!0-9]* | 0) usage ;;
 esac
 
 install_missing "${FUZZ_PACKAGES[@]}"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --parallel 2 >/dev/null
+build=$(title_configure "$title" fuzz) || exit 1
+cmake --build "$build" --target descriptor_fuzz --parallel 2 >/dev/null
+title_load "$build"
 
 top=$PWD
-run=$top/build/fuzz/run
-findings=$top/build/fuzz/findings
+run=$build/run
+findings=$build/findings
 rm -rf "$run"
 mkdir -p "$run/corpus" "$findings"
-cp fuzz/corpus/* "$run/corpus/"
+cp "$build"/fuzz/corpus/* "$run/corpus/"
 touch "$run/started"
 
 jobs=$(nproc)
 ((jobs > 2)) && jobs=2
 
-# -max_len leaves room for a value well past the 259-byte limit even with a CR
-# before every byte, and for junk before the key. -timeout makes a hang a
-# finding. Each process writes fuzz-N.log in the run directory.
+# -max_len leaves room for the key and a value well past the 259-byte limit
+# even with a CR before every byte, and for junk before the key. -timeout
+# makes a hang a finding. Each process writes fuzz-N.log in the run directory.
+# shellcheck disable=SC2154 # title_load sets it
+max_len=$((2 * (${#TITLE_DescriptorKey} + 1 + 300) + 256))
+((max_len > 1024)) || max_len=1024
 status=0
-(cd "$run" && "$top/build/fuzz/fuzz/descriptor_fuzz" \
+(cd "$run" && "$build/fuzz/descriptor_fuzz" \
     -jobs="$jobs" -workers="$jobs" -max_total_time="$seconds" \
-    -max_len=1024 -timeout=10 -dict="$top/fuzz/descriptor.dict" \
+    -max_len="$max_len" -timeout=10 -dict="$build/fuzz/descriptor.dict" \
     -artifact_prefix="$findings/" -print_final_stats=1 \
     corpus >jobs.log 2>&1) || status=$?
 
@@ -62,7 +81,7 @@ if [ "$status" -ne 0 ] || [ -n "$new_findings" ]; then
     done
     echo "FINDING: fuzzing failed (status $status). Inputs kept:"
     while read -r input; do
-        echo "    $input  (replay: build/fuzz/fuzz/descriptor_fuzz $input)"
+        echo "    $input  (replay: ${build#"$top"/}/fuzz/descriptor_fuzz $input)"
     done <<<"$new_findings"
     exit 1
 fi

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Checks a built Launcher.exe by inspection, since no 32-bit Windows is at
 # hand to run it: its format, that Windows 95 accepts it, what it imports,
-# its resources and its size. Prints one line per property, and for a failed
-# one what was expected and what was found.
-#   check-exe.sh OBJDUMP EXE ARCH        (ARCH: i386 or x86-64)
+# its resources and its size, and that it holds the title it was built for:
+# its icon, pixel by pixel, and the texts Windows is handed, in the title's
+# code page. Prints one line per property, and for a failed one what was
+# expected and what was found.
+#   TITLE_SH=<build>/title/title.sh check-exe.sh OBJDUMP EXE ARCH   (ARCH: i386 or x86-64)
 # Needs wrestool and icotool (icoutils).
 set -u
+export LC_ALL=C
 
 if [ $# -ne 3 ]; then
     echo "usage: $0 OBJDUMP EXE ARCH" >&2
@@ -66,6 +69,12 @@ if [ ! -f "$exe" ]; then
     echo "FAIL  $exe does not exist"
     exit 1
 fi
+if [ -z "${TITLE_SH:-}" ] || [ ! -f "$TITLE_SH" ]; then
+    echo "FAIL  TITLE_SH must name the build's title/title.sh, got \"${TITLE_SH:-}\""
+    exit 1
+fi
+# shellcheck source=/dev/null # generated at configure time
+source "$TITLE_SH"
 for tool in wrestool icotool; do
     if ! command -v "$tool" >/dev/null; then
         echo "FAIL  $tool not found: install icoutils (tools/deps.sh lists it)"
@@ -144,6 +153,95 @@ check "icon group" "--icon --index=1 --width=32 --height=32 --bit-depth=4 --pale
 image_header=$(wrestool -x --raw --type=3 "$exe" 2>/dev/null | od -An -t u4 -N 12 | xargs)
 image_header="$image_header $(wrestool -x --raw --type=3 "$exe" 2>/dev/null | od -An -t u2 -j 12 -N 4 | xargs)"
 check "icon image header (size width height planes bits)" "40 32 64 1 4" "$image_header"
+
+# The image as the text grid has it: "palette <index> <RRGGBB>" lines, then
+# 32 "row <number> <pixels>" lines, top first, a pixel's palette index as a hex
+# digit or "." where the mask makes it transparent ("!" for a transparent
+# pixel whose index is not 0, which no grid gives). Reads the image's bytes
+# from standard input.
+image_grid() {
+    od -An -v -tu1 | awk '
+        { for (i = 1; i <= NF; i++) b[n++] = $i }
+        function u32(at) { return b[at] + 256 * (b[at + 1] + 256 * (b[at + 2] + 256 * b[at + 3])) }
+        END {
+            if (n < 40 || u32(0) != 40 || u32(4) != 32 || u32(8) != 64 || b[14] != 4 || n < 40 + 64 + 512 + 128) {
+                print "not a 32x32 image in 16 colours (" n " bytes)"
+                exit
+            }
+            for (i = 0; i < 16; i++)
+                printf "palette %X %02X%02X%02X\n", i, b[40 + 4 * i + 2], b[40 + 4 * i + 1], b[40 + 4 * i]
+            pixels = 40 + 64
+            mask = pixels + 512
+            # Both are stored bottom row first.
+            for (y = 0; y < 32; y++) {
+                row = 31 - y
+                line = ""
+                for (x = 0; x < 32; x++) {
+                    byte = b[pixels + 16 * row + int(x / 2)]
+                    colour = x % 2 == 0 ? int(byte / 16) : byte % 16
+                    transparent = int(b[mask + 4 * row + int(x / 8)] / 2 ^ (7 - x % 8)) % 2
+                    line = line (transparent ? (colour == 0 ? "." : "!") : sprintf("%X", colour))
+                }
+                printf "row %02d %s\n", y + 1, line
+            }
+        }'
+}
+# same_image ICON EXPECTED GOT: the lines that differ, when any do.
+same_image() {
+    if [ "$2" = "$3" ]; then
+        pass "icon pixels and palette: those of $1"
+    else
+        fail "icon pixels and palette: expected those of $1; the lines that differ (< expected, > in the file):"
+        diff <(echo "$2") <(echo "$3") | grep '^[<>]' | head -n 40 | indent
+    fi
+}
+built_image=$(wrestool -x --raw --type=3 "$exe" 2>/dev/null | image_grid)
+# shellcheck disable=SC2154 # from the title's file
+case $TITLE_ICON_KIND in
+grid)
+    expected_image=$(awk '
+        /^palette / { printf "palette %s %s\n", $2, toupper($3) }
+        /^[0-9A-F.]+$/ { printf "row %02d %s\n", ++row, $0 }' "$TITLE_ICON")
+    same_image "$TITLE_ICON" "$expected_image" "$built_image"
+    ;;
+ico)
+    # The .ico's one image: its size and offset in the directory entry.
+    read -r -a entry < <(od -An -v -tu4 -j 14 -N 8 "$TITLE_ICON")
+    expected_image=$(tail -c +$((entry[1] + 1)) "$TITLE_ICON" | head -c "${entry[0]}" | image_grid)
+    same_image "$TITLE_ICON" "$expected_image" "$built_image"
+    if cmp -s <(tail -c +$((entry[1] + 1)) "$TITLE_ICON" | head -c "${entry[0]}") \
+        <(wrestool -x --raw --type=3 "$exe" 2>/dev/null); then
+        pass "icon image: the ${entry[0]} bytes of $TITLE_ICON's image"
+    else
+        fail "icon image: expected the ${entry[0]} bytes of $TITLE_ICON's image, got $(wrestool -x --raw --type=3 "$exe" 2>/dev/null | wc -c) other bytes"
+    fi
+    ;;
+*) fail "icon: the title names no icon kind (TITLE_ICON_KIND \"$TITLE_ICON_KIND\" in $TITLE_SH)" ;;
+esac
+
+# The texts the program hands to Windows, each whole between NULs (the end of
+# a longer text would not do: "Error" ends "GetLastError"): the WIN.INI
+# entry, the installer's name, and the message boxes' caption and texts in the
+# title's code page (MessageBoxA shows the bytes as that code page's
+# characters; UTF-8 would show as mojibake).
+held() { # TEXT: how often the file holds TEXT between two NULs
+    tr '\0' '\n' <"$exe" | TEXT=$1 awk '$0 == ENVIRON["TEXT"] { count++ } END { print count + 0 }'
+}
+for key in ProfileSection ProfileKey NotInstalledMarker InstallerName; do
+    value_name=TITLE_$key
+    check "setting $key \"${!value_name}\" in the file" yes "$([ "$(held "${!value_name}")" -gt 0 ] && echo yes || echo no)"
+done
+for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
+    text_name=TITLE_$key utf8_name=TITLE_${key}_utf8
+    text=${!text_name} utf8=${!utf8_name}
+    found=no
+    [ "$(held "$text")" -eq 0 ] || found=yes
+    if [ "$text" != "$utf8" ] && [ "$(held "$utf8")" -gt 0 ]; then
+        found="no: the UTF-8 bytes instead"
+    fi
+    # shellcheck disable=SC2154 # from the title's file
+    check "text $key \"$utf8\" in code page $TITLE_codepage" yes "$found"
+done
 
 # A signed file carries its Authenticode signature in the certificate table
 # (data directory entry 4), appended at the end of the file, outside the

@@ -17,11 +17,58 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Every name, text and limit comes from the build's title (Title.h), so that
+// the same cases hold for any title.
+//
 // The fake's Windows directory is on C:, and the fake opens this name as a
 // file of the test's working directory.
-const char DescriptorFile[] = "C:\\marlock.ini";
-const std::string GameDir = "C:\\Games\\Quorvale";
-const std::string GameExe = GameDir + "\\Quor.exe";
+const std::string DescriptorFile = std::string("C:\\") + DescriptorFileName;
+const std::string GameDir = "C:\\Games\\Game";
+const std::string GameExe = GameDir + "\\" + GameExeName;
+// The longest directory whose command line, "<dir>\<GameExeName>" in quotes,
+// still fits the launcher's buffer with its NUL.
+const std::size_t LongestGameDir = PathBufferSize - 1 - 3 - (sizeof GameExeName - 1);
+
+// What the installer leaves: the descriptor's key, "=" and the value.
+std::string KeyLine(const std::string& value)
+{
+    return DescriptorKey + ("=" + value);
+}
+
+// The key without its first byte: another key, which ends as the key does.
+std::string KeyTail()
+{
+    return DescriptorKey + 1;
+}
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// The text with a to z (or A to Z, or both) in the other case.
+std::string ChangedCase(std::string text, bool toLower, bool toUpper)
+{
+    for (char& c : text) {
+        if (toLower && c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+        else if (toUpper && c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    }
+    return text;
+}
+std::string LowerCase(const std::string& text)
+{
+    return ChangedCase(text, true, false);
+}
+std::string UpperCase(const std::string& text)
+{
+    return ChangedCase(text, false, true);
+}
+std::string SwappedCase(const std::string& text)
+{
+    return ChangedCase(text, true, true);
+}
 
 struct Outcome {
     unsigned status;
@@ -60,7 +107,7 @@ protected:
         auto& state = fake::State();
         state.directories.insert(dir);
         state.directories.insert(std::string{static_cast<char>(std::tolower(dir[0])), ':', '.'});
-        state.programs.insert(dir + "\\Quor.exe");
+        state.programs.insert(dir + "\\" + GameExeName);
     }
 
     static void SetEntry(const std::string& value) { fake::State().profile[ProfileSection][ProfileKey] = value; }
@@ -120,7 +167,7 @@ protected:
         std::vector<std::string> texts;
         for (const auto& box : fake::State().messageBoxes) {
             EXPECT_EQ(nullptr, box.owner);
-            EXPECT_EQ("Error", box.caption);
+            EXPECT_EQ(TITLE_Caption, box.caption);
             EXPECT_EQ(16u, box.style) << "an OK button and the error icon";
             texts.push_back(box.text);
         }
@@ -160,7 +207,7 @@ TEST_F(Launch, LaterRunStartsTheGameFromItsDirectory)
 
 TEST_F(Launch, FirstRunInstallsRecordsAndStartsTheGame)
 {
-    InstallerWrites("[Setup]\r\nDestinationPath=" + GameDir + "\r\n");
+    InstallerWrites("[Setup]\r\n" + KeyLine(GameDir) + "\r\n");
 
     const Outcome outcome = Run();
 
@@ -169,7 +216,7 @@ TEST_F(Launch, FirstRunInstallsRecordsAndStartsTheGame)
     const auto& state = fake::State();
     ASSERT_EQ(1u, state.processStarts.size());
     const fake::CreateProcessCall& start = state.processStarts[0];
-    EXPECT_EQ("install.exe", start.applicationName);
+    EXPECT_EQ(InstallerName, start.applicationName);
     EXPECT_FALSE(start.hasCommandLine);
     EXPECT_TRUE(start.inheritHandles);
     EXPECT_EQ(16u, start.creationFlags) << "CREATE_NEW_CONSOLE";
@@ -211,7 +258,7 @@ TEST_F(Launch, FirstRunInstallsRecordsAndStartsTheGame)
 
 TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
 {
-    InstallerWrites("[Setup]\r\nDestinationPath=" + GameDir + "\r\n");
+    InstallerWrites("[Setup]\r\n" + KeyLine(GameDir) + "\r\n");
     fake::State().createProcessError = 740; // ERROR_ELEVATION_REQUIRED
 
     const Outcome outcome = Run();
@@ -220,7 +267,7 @@ TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
     EXPECT_FALSE(outcome.endedEarly);
     const auto& state = fake::State();
     ASSERT_EQ(1u, state.processStarts.size()) << "CreateProcessA is tried first";
-    EXPECT_EQ("install.exe", state.processStarts[0].applicationName);
+    EXPECT_EQ(InstallerName, state.processStarts[0].applicationName);
     EXPECT_EQ(Texts{state.systemDirectory + "\\shell32.dll"}, state.librariesLoaded);
     EXPECT_EQ(Texts{"ShellExecuteExA"}, state.functionsLookedUp);
     ASSERT_EQ(1u, state.shellExecutes.size());
@@ -229,7 +276,7 @@ TEST_F(Launch, InstallerThatNeedsElevationStartsThroughTheShell)
     EXPECT_EQ(0x440u, shell.mask) << "SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI";
     EXPECT_EQ(nullptr, shell.owner);
     EXPECT_EQ("(null)", shell.verb) << "the default verb";
-    EXPECT_EQ(".\\install.exe", shell.file) << "the current directory only";
+    EXPECT_EQ(std::string(".\\") + InstallerName, shell.file) << "the current directory only";
     EXPECT_EQ("(null)", shell.parameters);
     EXPECT_EQ("(null)", shell.directory);
     EXPECT_EQ(1, shell.show) << "SW_SHOWNORMAL";
@@ -278,7 +325,7 @@ TEST_F(Launch, InstallerThatCannotBeStarted)
         bool installerRan = false;
         fake::State().installer = [&installerRan] {
             installerRan = true;
-            WriteDescriptor("DestinationPath=" + GameDir);
+            WriteDescriptor(KeyLine(GameDir));
         };
         fake::State().createProcessError = c.createProcessError;
         c.arrange();
@@ -286,7 +333,7 @@ TEST_F(Launch, InstallerThatCannotBeStarted)
         const Outcome outcome = Run();
 
         const auto& state = fake::State();
-        EXPECT_EQ(Texts{"Cannot find install prog!"}, BoxTexts());
+        EXPECT_EQ(Texts{TITLE_CannotFindInstaller}, BoxTexts());
         EXPECT_EQ(0u, outcome.status);
         EXPECT_TRUE(outcome.endedEarly);
         EXPECT_EQ(c.loadsTheShell, !state.librariesLoaded.empty());
@@ -306,13 +353,15 @@ TEST_F(Launch, DescriptorOnTheWindowsDrive)
         std::string windowsDirectory;
         std::string descriptor;
     };
-    for (const Case& c : {Case{"C:\\WINDOWS", "C:\\marlock.ini"}, Case{"D:\\WINDOWS", "D:\\marlock.ini"},
-                          Case{"e:\\winnt", "e:\\marlock.ini"}}) {
+    const std::string root = ":\\";
+    for (const Case& c :
+         {Case{"C:\\WINDOWS", "C" + root + DescriptorFileName}, Case{"D:\\WINDOWS", "D" + root + DescriptorFileName},
+          Case{"e:\\winnt", "e" + root + DescriptorFileName}}) {
         SCOPED_TRACE("Windows in " + c.windowsDirectory);
         StartCase();
         fs::remove(c.descriptor);
         fake::State().windowsDirectory = c.windowsDirectory;
-        InstallerWrites("DestinationPath=" + GameDir + "\r\n", c.descriptor);
+        InstallerWrites(KeyLine(GameDir) + "\r\n", c.descriptor);
 
         EXPECT_EQ(1u, Run().status);
 
@@ -340,7 +389,7 @@ TEST_F(Launch, DescriptorThatCannotBeRead)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.situation);
         StartCase();
-        InstallerWrites("DestinationPath=" + GameDir + "\r\n");
+        InstallerWrites(KeyLine(GameDir) + "\r\n");
         c.arrange();
 
         const Outcome outcome = Run();
@@ -370,7 +419,7 @@ TEST_F(Launch, GameStartResult)
 
         EXPECT_EQ(1u, Run().status);
 
-        EXPECT_EQ(c.started ? Texts{} : Texts{"Cannot find game EXE!"}, BoxTexts());
+        EXPECT_EQ(c.started ? Texts{} : Texts{TITLE_CannotFindGame}, BoxTexts());
     }
 }
 
@@ -380,16 +429,35 @@ TEST_F(Launch, OnlyTheExactMarkerRunsTheInstaller)
         std::string entry;
         bool installs;
     };
+    const std::string marker = NotInstalledMarker;
     // WIN.INI reading drops blanks and quotes around a value before it is compared.
-    for (const Case& c : {Case{"*", true}, Case{"**", false}, Case{"*x", false}, Case{"", false}, Case{" * ", true},
-                          Case{"\"*\"", true}, Case{"'*'", true}, Case{"\"*", false},
-                          // A locale's word sort gives these next to no weight.
-                          Case{"-*", false}, Case{"'*", false}, Case{"*-", false}, Case{"*'", false}}) {
+    std::vector<Case> cases = {{marker, true},
+                               {marker + marker, false},
+                               {marker + "x", false},
+                               {"", false},
+                               {" " + marker + " ", true},
+                               {Quoted(marker), true},
+                               {"'" + marker + "'", true},
+                               {"\"" + marker, false},
+                               // A locale's word sort gives these next to no weight.
+                               {"-" + marker, false},
+                               {"'" + marker, false},
+                               {marker + "-", false},
+                               {marker + "'", false}};
+    // Only a marker of more than one byte can be cut short, and only one with
+    // letters comes in other cases; neither is the marker.
+    if (marker.size() > 1)
+        cases.push_back({marker.substr(0, marker.size() - 1), false});
+    for (const std::string& other : {LowerCase(marker), UpperCase(marker), SwappedCase(marker)}) {
+        if (other != marker)
+            cases.push_back({other, false});
+    }
+    for (const Case& c : cases) {
         SCOPED_TRACE("entry \"" + c.entry + "\"");
         StartCase();
         SetEntry(c.entry);
         fake::State().directories.insert(c.entry);
-        InstallerWrites("DestinationPath=" + GameDir);
+        InstallerWrites(KeyLine(GameDir));
 
         const Outcome outcome = Run();
 
@@ -407,23 +475,25 @@ TEST_F(Launch, GameCommandLineAndDrive)
         std::string drive;
         std::string commandLine;
     };
-    const std::string longest(259 - 11, 'd'); // two quotes, a backslash and Quor.exe fill the rest
+    const std::string longest(LongestGameDir, 'd');
+    const std::string game = std::string("\\") + GameExeName + "\"";
+    const std::string longestStart = "\"" + longest; // its command line up to the game's name
     for (const Case& c : {
-             Case{"D:\\Quorvale", "d:.", "\"D:\\Quorvale\\Quor.exe\""},
-             Case{"e:\\Quorvale", "e:.", "\"e:\\Quorvale\\Quor.exe\""},
+             Case{"D:\\Games", "d:.", "\"D:\\Games" + game},
+             Case{"e:\\Games", "e:.", "\"e:\\Games" + game},
              // Both ends of a to z, and the bytes just outside them.
-             Case{"a:\\Q", "a:.", "\"a:\\Q\\Quor.exe\""},
-             Case{"z:\\Q", "z:.", "\"z:\\Q\\Quor.exe\""},
-             Case{"A:\\Q", "a:.", "\"A:\\Q\\Quor.exe\""},
-             Case{"Z:\\Q", "z:.", "\"Z:\\Q\\Quor.exe\""},
-             Case{"`:\\Q", "\x80:.", "\"`:\\Q\\Quor.exe\""},
-             Case{"{:\\Q", "\x9b:.", "\"{:\\Q\\Quor.exe\""},
-             Case{"C:\\Games\\", "c:.", "\"C:\\Games\\\\Quor.exe\""},
-             Case{"C:\\Program Files\\Q R", "c:.", "\"C:\\Program Files\\Q R\\Quor.exe\""},
-             Case{"\\\\server\\games", "|:.", "\"\\\\server\\games\\Quor.exe\""},
-             Case{"", " :.", "\"\\Quor.exe\""},
-             Case{"\xe9t\xe9", "\t:.", "\"\xe9t\xe9\\Quor.exe\""},
-             Case{longest, "d:.", "\"" + longest + "\\Quor.exe\""},
+             Case{"a:\\Q", "a:.", "\"a:\\Q" + game},
+             Case{"z:\\Q", "z:.", "\"z:\\Q" + game},
+             Case{"A:\\Q", "a:.", "\"A:\\Q" + game},
+             Case{"Z:\\Q", "z:.", "\"Z:\\Q" + game},
+             Case{"`:\\Q", "\x80:.", "\"`:\\Q" + game},
+             Case{"{:\\Q", "\x9b:.", "\"{:\\Q" + game},
+             Case{"C:\\Games\\", "c:.", "\"C:\\Games\\" + game},
+             Case{"C:\\Program Files\\Q R", "c:.", "\"C:\\Program Files\\Q R" + game},
+             Case{"\\\\server\\games", "|:.", "\"\\\\server\\games" + game},
+             Case{"", " :.", "\"" + game},
+             Case{"\xe9t\xe9", "\t:.", "\"\xe9t\xe9" + game},
+             Case{longest, "d:.", longestStart + game},
          }) {
         SCOPED_TRACE("directory \"" + c.dir + "\"");
         StartCase();
@@ -439,7 +509,7 @@ TEST_F(Launch, GameCommandLineAndDrive)
 
 TEST_F(Launch, DescriptorLeftFromAnEarlierRunIsRecorded)
 {
-    WriteDescriptor("DestinationPath=" + GameDir + "\n");
+    WriteDescriptor(KeyLine(GameDir) + "\n");
     fake::State().installer = [] {}; // cancelled: writes nothing
 
     EXPECT_EQ(1u, Run().status);
@@ -449,7 +519,7 @@ TEST_F(Launch, DescriptorLeftFromAnEarlierRunIsRecorded)
 
 TEST_F(Launch, BlanksAroundTheValueAreDroppedByWinIni)
 {
-    InstallerWrites("DestinationPath = " + GameDir + " \r\n");
+    InstallerWrites(DescriptorKey + (" = " + GameDir) + " \r\n");
 
     EXPECT_EQ(1u, Run().status);
     EXPECT_EQ(GameDir + " ", Entry()) << "written without the blank before it";
@@ -458,7 +528,7 @@ TEST_F(Launch, BlanksAroundTheValueAreDroppedByWinIni)
 
 TEST_F(Launch, FailedWaitGoesOnToTheDescriptor)
 {
-    InstallerWrites("DestinationPath=" + GameDir + "\n");
+    InstallerWrites(KeyLine(GameDir) + "\n");
     fake::State().waitResult = 0xFFFFFFFF; // WAIT_FAILED
 
     EXPECT_EQ(1u, Run().status);
@@ -471,7 +541,7 @@ TEST_F(Launch, FailedWaitGoesOnToTheDescriptor)
 // the fake heap's poison, which would run on into the value.
 TEST_F(Launch, DescriptorThatShrankIsReadAsItIsNow)
 {
-    const std::string kept = "DestinationPath=" + GameDir;
+    const std::string kept = KeyLine(GameDir);
     InstallerWrites(kept + "\\Extra\r\n");
     fake::State().fileShrinksTo = static_cast<platform::DWORD>(kept.size());
 
@@ -484,7 +554,7 @@ TEST_F(Launch, DescriptorThatShrankIsReadAsItIsNow)
 TEST_F(Launch, LargeDescriptorIsReadWhole)
 {
     std::string bytes(64 << 20, 'x');
-    bytes += "\r\nDestinationPath=" + GameDir + "\r\n";
+    bytes += "\r\n" + KeyLine(GameDir) + "\r\n";
     InstallerWrites(bytes);
 
     EXPECT_EQ(1u, Run().status);
@@ -504,51 +574,51 @@ TEST_F(Launch, Failures)
         bool descriptorLeft;
         bool gameStartTried;
     };
-    const std::string tooLongDir(249, 'd');
+    const std::string tooLongDir(LongestGameDir + 1, 'd');
     const std::string noEntry = "(none)";
     // Laid out by hand, two lines a row: the situation, then what it leaves.
     // clang-format off
     const Case cases[] = {
         {"installer cannot be started", [] { fake::State().installer = nullptr; },
-         {"Cannot find install prog!"}, {0, true}, std::nullopt, false, false},
+         {TITLE_CannotFindInstaller}, {0, true}, std::nullopt, false, false},
         {"installer left no descriptor", [] { fake::State().installer = [] {}; },
          {}, {0, true}, std::nullopt, false, false},
-        {"installer failed but wrote the descriptor", [] { InstallerWrites("DestinationPath=" + GameDir); },
+        {"installer failed but wrote the descriptor", [] { InstallerWrites(KeyLine(GameDir)); },
          {}, {1, false}, GameDir, false, true},
-        {"descriptor without the key", [] { InstallerWrites("[Setup]\r\nPath=C:\\Q\r\n"); },
-         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
+        {"descriptor without the key", [] { InstallerWrites(KeyTail() + "=C:\\Q\r\n"); },
+         {TITLE_CannotFindDescriptor}, {0, true}, std::nullopt, true, false},
         {"empty descriptor", [] { InstallerWrites(""); },
-         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
-        {"key without an equals sign", [] { InstallerWrites("DestinationPath C:\\Q\r\n"); },
-         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
-        {"value of 260 bytes", [] { InstallerWrites("DestinationPath=" + std::string(260, 'v')); },
-         {"Cannot find path descriptor!"}, {0, true}, std::nullopt, true, false},
+         {TITLE_CannotFindDescriptor}, {0, true}, std::nullopt, true, false},
+        {"key without an equals sign", [] { InstallerWrites(DescriptorKey + std::string(" C:\\Q\r\n")); },
+         {TITLE_CannotFindDescriptor}, {0, true}, std::nullopt, true, false},
+        {"value too long for its buffer", [] { InstallerWrites(KeyLine(std::string(PathBufferSize, 'v'))); },
+         {TITLE_CannotFindDescriptor}, {0, true}, std::nullopt, true, false},
         {"descriptor is a directory", [] { fake::State().installer = [] { fs::create_directory(DescriptorFile); }; },
          {}, {0, true}, std::nullopt, true, false},
         {"Windows directory unknown", [] {
-             InstallerWrites("DestinationPath=" + GameDir);
+             InstallerWrites(KeyLine(GameDir));
              fake::State().windowsDirectoryFails = true;
          },
          {}, {0, true}, std::nullopt, true, false},
         {"WIN.INI not writable", [] {
-             InstallerWrites("DestinationPath=" + GameDir);
+             InstallerWrites(KeyLine(GameDir));
              fake::State().profileWritable = false;
          },
-         {"Could not write to WIN.INI!"}, {0, true}, std::nullopt, true, false},
+         {TITLE_CannotWriteProfile}, {0, true}, std::nullopt, true, false},
         {"directory cannot be made current", [] { SetEntry("C:\\Missing"); },
-         {"Cannot set the current directory"}, {1, false}, "C:\\Missing", false, false},
-        {"empty value recorded, then no such directory", [] { InstallerWrites("DestinationPath=\r\n"); },
-         {"Cannot set the current directory"}, {1, false}, "", false, false},
+         {TITLE_CannotSetDirectory}, {1, false}, "C:\\Missing", false, false},
+        {"empty value recorded, then no such directory", [] { InstallerWrites(KeyLine("") + "\r\n"); },
+         {TITLE_CannotSetDirectory}, {1, false}, "", false, false},
         {"no game in the directory", [] {
              SetEntry("C:\\Empty");
              fake::State().directories.insert("C:\\Empty");
          },
-         {"Cannot find game EXE!"}, {1, false}, "C:\\Empty", false, true},
+         {TITLE_CannotFindGame}, {1, false}, "C:\\Empty", false, true},
         {"command line too long for its buffer", [&] {
              SetEntry(tooLongDir);
              AddGame(tooLongDir);
          },
-         {"Cannot find game EXE!"}, {1, false}, tooLongDir, false, false},
+         {TITLE_CannotFindGame}, {1, false}, tooLongDir, false, false},
     };
     // clang-format on
     for (const Case& c : cases) {

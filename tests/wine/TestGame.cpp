@@ -1,6 +1,7 @@
-// Stands in for Quor.exe: records how it was started, in the file named by
-// TEST_LOG, and ends at once. Built a second time as a decoy, a program that
-// must never run, placed where a wrongly quoted command line would find it.
+// Stands in for the game (the title's GameExeName): records how it was
+// started, in the file named by TEST_LOG, and ends at once. Built a second
+// time as a decoy, a program that must never run, placed where a wrongly
+// quoted command line would find it.
 #include "HelperLog.h"
 
 #ifndef HELPER_NAME

@@ -1,19 +1,22 @@
-// Stands in for install.exe. What it does is set by environment variables,
-// which the launcher passes on unchanged; each is optional:
+// Stands in for the title's installer (InstallerName). What it does is set by
+// environment variables, which the launcher passes on unchanged; each is
+// optional:
 //
 //   TEST_LOG                 file to which each step is appended
 //   TEST_INSTALL_DELAY_MS    wait this long first, as a real installer would
 //   TEST_INSTALL_COPY        file to copy into TEST_DESCRIPTOR_DIR (made if absent,
 //                            with its parents)
-//   TEST_DESCRIPTOR_DIR      write the descriptor "[Setup]\r\nDestinationPath=<dir>\r\n"
+//   TEST_DESCRIPTOR_DIR      write the descriptor "[Setup]\r\n<DescriptorKey>=<dir>\r\n"
 //   TEST_DESCRIPTOR_SOURCE   write the descriptor as a byte-for-byte copy of this
 //                            file instead, for contents the line above cannot give
 //   TEST_INSTALL_EXIT        exit status (default 0)
 //
 // With neither descriptor setting it leaves no descriptor, as a cancelled
 // installation does. The descriptor goes where the launcher looks for it: the
-// root of the drive that holds the Windows directory.
+// root of the drive that holds the Windows directory, under the title's
+// DescriptorFileName.
 #include "HelperLog.h"
+#include "Title.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +42,7 @@ bool WriteDescriptor(const char* path, const char* destination)
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr)
         return false;
-    std::fprintf(file, "[Setup]\r\nDestinationPath=%s\r\n", destination);
+    std::fprintf(file, "[Setup]\r\n%s=%s\r\n", DescriptorKey, destination);
     return std::fclose(file) == 0;
 }
 
@@ -106,7 +109,7 @@ int main()
     char windowsDirectory[MAX_PATH];
     GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
     char descriptor[MAX_PATH];
-    std::snprintf(descriptor, sizeof descriptor, "%c:\\marlock.ini", windowsDirectory[0]);
+    std::snprintf(descriptor, sizeof descriptor, "%c:\\%s", windowsDirectory[0], DescriptorFileName);
     if (GetSetting("TEST_DESCRIPTOR_SOURCE", source, sizeof source)) {
         Record(CopyFileA(source, descriptor, FALSE) ? "descriptor" : "descriptor-failed", descriptor);
     } else if (haveDestination) {

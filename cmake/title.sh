@@ -373,10 +373,15 @@ nsis_string() {
     for key in "${SETTINGS[@]}"; do
         echo "inline constexpr char ${key}[] = $(c_string "${VALUE[$key]}");"
     done
+    echo "// The longest directory the game starts from: its command line"
+    echo "// \"<directory>\\<GameExeName>\" has at most $COMMAND_LINE_MAX bytes."
+    echo "inline constexpr unsigned GameDirectoryMax = $game_directory_max;"
     echo
-    echo "// The message boxes' caption and texts, in code page $codepage."
+    echo "// The message boxes' caption and texts, in code page $codepage, and each"
+    echo "// in UTF-8 (TITLE_<key>_utf8) for a console."
     for key in "${MESSAGES[@]}"; do
         echo "#define TITLE_$key $(c_string "${TEXT[$key]}")"
+        echo "#define TITLE_${key}_utf8 $(c_string "${VALUE[$key]}")"
     done
 } >"$outdir/Title.h.new" || exit 1
 

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# The built descriptor-check on real files: exit status and first line of
-# output for each kind of input, including ones that cannot be read.
+# shellcheck disable=SC2154 # TITLE_*: the build's title.sh, sourced below
+# The built descriptor-check on real files: exit status and a line of output
+# for each kind of input, including ones that cannot be read. Names, texts and
+# limits come from the build's title ($TITLE_SH), the version from
+# $PROJECT_VERSION.
 #
 #   smoke.sh CHECK                                  the host build
 #   smoke.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE
@@ -12,6 +15,12 @@ if [ $# -ne 1 ] && [ $# -ne 4 ]; then
     echo "usage: $0 CHECK [LAUNCHER_EXE HELPER_DIR TEMPLATE]" >&2
     exit 2
 fi
+if [ -z "${TITLE_SH:-}" ] || [ -z "${PROJECT_VERSION:-}" ]; then
+    echo "$0: TITLE_SH (the build's title.sh) and PROJECT_VERSION must be set" >&2
+    exit 2
+fi
+# shellcheck source=/dev/null
+source "$TITLE_SH"
 check=$(realpath "$1")
 runner=()
 if [ $# -eq 4 ]; then
@@ -24,68 +33,167 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"; [ ${#runner[@]} -eq 0 ] || wine_prefix_end' EXIT
 failures=0
 
-# case NAME EXPECTED-STATUS EXPECTED-FIRST-LINE ARGUMENT...
-# The first line is of stdout and stderr together; "" skips it.
+key=$TITLE_DescriptorKey
+refused="refused: \"$TITLE_CannotFindDescriptor_utf8\""
+max=$TITLE_GAME_DIRECTORY_MAX
+
+# case NAME EXPECTED-STATUS EXPECTED-LINES ARGUMENT...
+# Each expected line is one of stdout and stderr together; "" checks none.
 case_() {
-    local name=$1 expected=$2 line=$3
+    local name=$1 expected=$2 lines=$3
     shift 3
-    local output status
+    local output status line missing=""
     output=$(cd "$dir" && "${runner[@]}" "$check" "$@" 2>&1 </dev/null)
     status=$?
     # A Windows console program ends its lines with CR LF.
     output=${output//$'\r'/}
-    local first=${output%%$'\n'*}
+    while IFS= read -r line; do
+        [ -z "$line" ] || grep -qxF -- "$line" <<<"$output" || missing=$line
+    done <<<"$lines"
     if [ "$status" -ne "$expected" ]; then
         echo "FAIL $name: expected exit $expected, got $status; output:"
         printf '%s\n' "$output"
         failures=$((failures + 1))
-    elif [ -n "$line" ] && [ "$first" != "$line" ]; then
-        echo "FAIL $name: expected first line: $line"
-        echo "                            got: $first"
+    elif [ -n "$missing" ]; then
+        echo "FAIL $name: expected the line: $missing"
+        echo "                    in output: ${output//$'\n'/$'\n                               '}"
         failures=$((failures + 1))
     else
         echo "ok   $name: exit $status"
     fi
 }
 
-printf 'DestinationPath=C:\\Games\\Quorvale\r\n' >"$dir/good.ini"
-printf 'DestinationPath=C:\\Games\\Quorvale \r\n' >"$dir/blank.ini"
-printf '[Setup]\r\nPath=C:\\Games\r\n' >"$dir/nokey.ini"
+# descriptor FILE TEXT: a descriptor of one line, TEXT with the key in front
+# and CR LF after it.
+descriptor() {
+    printf '%s%s\r\n' "$key" "$2" >"$dir/$1"
+}
+
+longest=$(printf 'C:\\%*s' $((max - 3)) '' | tr ' ' d)
+descriptor good.ini '=C:\Games\Q'
+descriptor blanks.ini ' = C:\Games\Q '
+descriptor quoted.ini '="C:\Games\Q"'
+descriptor tab.ini $'=C:\\Games\\Q\t'
+descriptor quote-at-end.ini '=C:\Games\Q"'
+descriptor longest.ini "=$longest"
+descriptor over.ini "=${longest}e"
+printf '[Setup]\r\nDirectory=C:\\Games\r\n' >"$dir/nokey.ini"
 : >"$dir/empty.ini"
 mkdir "$dir/folder"
-# 64 MiB of filler, the key at the very end.
+# 64 MiB of filler, the key at the very end: read in pieces.
 {
     head -c $((64 << 20)) /dev/zero | tr '\0' 'x'
-    printf '\r\nDestinationPath=D:\\Big\r\n'
+    printf '\r\n%s=D:\\Big\r\n' "$key"
 } >"$dir/large.ini"
-# A file the launcher cannot size in 32 bits, sparse so that it costs nothing.
+# Files the launcher cannot hold in memory, sparse so that they cost nothing.
+truncate -s 2G "$dir/two.ini"
 truncate -s 4G "$dir/huge.ini"
-printf 'DestinationPath=C:\\Q\r\n' >"$dir/-dash.ini"
+descriptor -dash.ini '=C:\Q'
 
-case_ "usable" 0 'good.ini: recorded: "C:\Games\Quorvale" (17 bytes)' good.ini
-case_ "trailing blank" 2 'blank.ini: recorded: "C:\Games\Quorvale " (18 bytes)' blank.ini
-case_ "no key" 1 'nokey.ini: refused: "Cannot find path descriptor!": no DestinationPath in the data' nokey.ini
-case_ "empty file" 1 \
-    'empty.ini: refused: "Cannot find path descriptor!": no DestinationPath in the data (the file is empty)' empty.ini
-case_ "large file read whole" 0 'large.ini: recorded: "D:\Big" (6 bytes)' large.ini
-case_ "4 GiB file" 1 "" huge.ini
-case_ "missing file" 64 "descriptor-check: cannot read missing.ini: No such file or directory" missing.ini
-case_ "directory" 64 "descriptor-check: cannot read folder: it is a directory" folder
-# The command line's handling is the same code on every build: under Wine,
-# where each start takes seconds, only what touches files and the console.
+# FILE STATUS LINE: each file alone gives STATUS and prints LINE among its own.
+table=(
+    good.ini 0 'good.ini: recorded: "C:\Games\Q" (10 bytes)'
+    # What WIN.INI drops is a note, not a warning.
+    blanks.ini 0 'blanks.ini: game starts from: "C:\Games\Q" (10 bytes)'
+    quoted.ini 0 'quoted.ini: note: WIN.INI gives the value back without the double quotes around it'
+    tab.ini 0 'tab.ini: recorded: "C:\Games\Q<09>" (11 bytes)'
+    quote-at-end.ini 2
+    'quote-at-end.ini: warning: the directory holds "<22>" at byte 11, which no directory name can hold (Windows forbids < > : " | ? * in names)'
+    longest.ini 0 "longest.ini: game starts from: \"$longest\" ($max bytes)"
+    over.ini 2
+    "over.ini: warning: the directory the game starts from is $((max + 1)) bytes; the game's command line (\"<directory>\\$TITLE_GameExeName\") fits a directory of at most $max bytes, so the game never starts"
+    nokey.ini 1 "nokey.ini: $refused: no $key in the data"
+    empty.ini 1 "empty.ini: $refused: no $key in the data (the file is empty)"
+    # 64 MiB, read in pieces.
+    large.ini 0 'large.ini: recorded: "D:\Big" (6 bytes)'
+    two.ini 1
+    "two.ini: refused: the launcher, a 32-bit program, cannot hold a file of 2 GiB or more in memory (this one is $((2 << 30)) bytes) and ends without recording anything"
+    huge.ini 1 ""
+)
+
+# The verdict a file's own lines tell, as its exit status alone would be.
+verdict_in() { # OUTPUT FILE
+    if grep -q "^$2: refused: " <<<"$1"; then
+        echo 1
+    elif grep -q "^$2: warning: " <<<"$1"; then
+        echo 2
+    elif grep -q "^$2: recorded: " <<<"$1"; then
+        echo 0
+    else
+        echo none
+    fi
+}
+
+# All of them in one run, as a publisher checks a folder of descriptors; under
+# Wine, where each start takes seconds, only that and the statuses of two.
+files=()
+for ((i = 0; i < ${#table[@]}; i += 3)); do
+    files+=("${table[i]}")
+done
+output=$(cd "$dir" && "${runner[@]}" "$check" "${files[@]}" 2>&1 </dev/null)
+status=$?
+output=${output//$'\r'/}
+if [ "$status" -ne 1 ]; then
+    echo "FAIL all files in one run: expected exit 1 (the worst), got $status"
+    failures=$((failures + 1))
+fi
+for ((i = 0; i < ${#table[@]}; i += 3)); do
+    file=${table[i]} expected=${table[i + 1]} line=${table[i + 2]}
+    got=$(verdict_in "$output" "$file")
+    if [ "$got" != "$expected" ]; then
+        echo "FAIL $file in one run: expected its lines to say $expected, they say $got"
+        failures=$((failures + 1))
+    elif [ -n "$line" ] && ! grep -qxF -- "$line" <<<"$output"; then
+        echo "FAIL $file in one run: expected the line: $line"
+        failures=$((failures + 1))
+    else
+        echo "ok   $file in one run: $got"
+    fi
+done
 if [ ${#runner[@]} -eq 0 ]; then
-    case_ "no arguments" 64 "usage: descriptor-check FILE..."
+    for ((i = 0; i < ${#table[@]}; i += 3)); do
+        case_ "${table[i]} alone" "${table[i + 1]}" "${table[i + 2]}" "${table[i]}"
+    done
+else
+    case_ "longest directory alone" 0 "" longest.ini
+    case_ "one byte longer alone" 2 "" over.ini
+fi
+
+case_ "missing file" 64 "descriptor-check: cannot read missing.ini: No such file or directory" missing.ini
+case_ "directory" 64 "descriptor-check: cannot read folder: it is a directory, not a regular file" folder
+case_ "version" 0 "descriptor-check $PROJECT_VERSION" --version
+# The command line's handling is the same code on every build: under Wine,
+# only what touches files and the console.
+if [ ${#runner[@]} -eq 0 ]; then
+    case_ "no arguments" 64 "usage: descriptor-check [--version] FILE..."
     case_ "unknown option" 64 "descriptor-check: unknown option -x" -x
-    case_ "help" 0 "usage: descriptor-check FILE..." --help
+    case_ "help" 0 "usage: descriptor-check [--version] FILE..." --help
+    case_ "help tells of the version" 0 "  --version   print the version of descriptor-check and exit" --help
     case_ "file named like an option after --" 0 "" -- -dash.ini
     # Several files: every one is reported, the worst status counts (64, 1, 2, 0).
-    case_ "usable and warned" 2 "" good.ini blank.ini
-    case_ "warned and refused" 1 "" blank.ini nokey.ini good.ini
+    case_ "usable and warned" 2 "" good.ini over.ini
+    case_ "warned and refused" 1 "" over.ini nokey.ini good.ini
 fi
-case_ "refused and unreadable" 64 'nokey.ini: refused: "Cannot find path descriptor!": no DestinationPath in the data' \
-    nokey.ini missing.ini good.ini
 
-lines=$(cd "$dir" && "${runner[@]}" "$check" good.ini missing.ini blank.ini 2>/dev/null |
+# What is not a regular file is refused before anything is read: a device
+# would be read for ever, a pipe waits for a writer. A check that reads is
+# stopped after a while, and fails.
+mkfifo "$dir/fifo"
+not_regular=$'descriptor-check: cannot read /dev/zero: it is a device, not a regular file\n'
+not_regular+='descriptor-check: cannot read fifo: it is a pipe, not a regular file'
+if [ ${#runner[@]} -eq 0 ]; then
+    runner=(timeout 5)
+    case_ "device" 64 "${not_regular%%$'\n'*}" /dev/zero
+    case_ "pipe" 64 "${not_regular#*$'\n'}" fifo
+    runner=()
+else
+    # Windows' own devices too, known only once open.
+    case_ "devices and a pipe" 64 "$not_regular"$'\n''descriptor-check: cannot read NUL: it is a device, not a regular file' \
+        /dev/zero fifo NUL
+fi
+case_ "refused and unreadable" 64 "nokey.ini: $refused: no $key in the data" nokey.ini missing.ini good.ini
+
+lines=$(cd "$dir" && "${runner[@]}" "$check" good.ini missing.ini blanks.ini 2>/dev/null |
     grep -c '^[a-z]*\.ini: recorded:')
 if [ "$lines" -ne 2 ]; then
     echo "FAIL reading on after an unreadable file: expected 2 recorded lines, got $lines"

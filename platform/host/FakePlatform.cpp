@@ -1,7 +1,8 @@
 // An in-memory stand-in for the Windows services, for unit tests on Linux.
 #include "FakePlatform.h"
 
-#include <cctype>
+#include "ProfileValue.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,32 +73,6 @@ platform::DWORD CopyOut(const std::string& text, char* buffer, platform::DWORD s
     return static_cast<platform::DWORD>(count);
 }
 
-// Blanks as WIN.INI reading knows them, the DOS end-of-file mark among them.
-bool IsProfileBlank(char c)
-{
-    return std::isspace(static_cast<unsigned char>(c)) != 0 || c == '\x1a';
-}
-
-std::string WithoutLeadingBlanks(const std::string& text)
-{
-    std::size_t begin = 0;
-    while (begin < text.size() && IsProfileBlank(text[begin]))
-        ++begin;
-    return text.substr(begin);
-}
-
-// A value as Windows reads it from the file: without the blanks around it, and
-// without the quotes (double or single) when it is wholly quoted.
-std::string AsRead(const std::string& stored)
-{
-    std::string value = WithoutLeadingBlanks(stored);
-    while (!value.empty() && IsProfileBlank(value.back()))
-        value.pop_back();
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return value;
-}
-
 } // namespace
 
 Platform& State()
@@ -127,7 +102,7 @@ DWORD GetProfileStringA(const char* appName, const char* keyName, const char* de
     if (section != state.profile.end()) {
         const auto entry = section->second.find(keyName);
         if (entry != section->second.end())
-            return fake::CopyOut(fake::AsRead(entry->second), returnedString, size);
+            return fake::CopyOut(std::string(profile::AsRead(entry->second)), returnedString, size);
     }
     return fake::CopyOut(defaultValue, returnedString, size);
 }
@@ -139,7 +114,7 @@ BOOL WriteProfileStringA(const char* appName, const char* keyName, const char* v
         return 0;
     // Blanks before a value are not written; those after it are, until the
     // file is next read.
-    state.profile[appName][keyName] = fake::WithoutLeadingBlanks(value);
+    state.profile[appName][keyName] = std::string(profile::AsWritten(value));
     return 1;
 }
 

@@ -81,7 +81,7 @@ struct WinExecCall {
 struct Platform {
     // WIN.INI: section -> key -> value, as the file holds it. Reading drops
     // the blanks around a value and quotes around it; writing drops the blanks
-    // before it.
+    // before it (ProfileValue.h).
     std::map<std::string, std::map<std::string, std::string>> profile;
     bool profileWritable = true;
 

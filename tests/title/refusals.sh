@@ -123,7 +123,9 @@ fresh && set_key CannotFindGame 'Spiel – nicht gefunden' && after '^\[messages
 rm -rf "$work/out"
 bash "$reader" "$t" "$work/out"
 check "a text is converted to the code page" '#define TITLE_CannotFindGame "Spiel \226 nicht gefunden"' \
-    "$(grep '^#define TITLE_CannotFindGame' "$work/out/Title.h")"
+    "$(grep '^#define TITLE_CannotFindGame ' "$work/out/Title.h")"
+check "a text has a UTF-8 twin" '#define TITLE_CannotFindGame_utf8 "Spiel \342\200\223 nicht gefunden"' \
+    "$(grep '^#define TITLE_CannotFindGame_utf8 ' "$work/out/Title.h")"
 check "a blank-padded key = value is trimmed" 'inline constexpr char ProfileKey[] = "Path";' \
     "$(sed 's/^ProfileKey = Path$/   ProfileKey	=   Path  /' "$good" >"$t" && rm -rf "$work/out" &&
         bash "$reader" "$t" "$work/out" && grep ProfileKey "$work/out/Title.h")"

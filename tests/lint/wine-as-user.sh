@@ -61,9 +61,17 @@ arch_scenario() {
     echo "== $arch: $SCENARIO as uid $(id -u)"
     mkdir -p "$dir/tmp" "$dir/tests/wine"
     export TMPDIR=$dir/tmp WINE_ARCH=$arch TITLE_SH=$dir/title/title.sh
-    step "$arch: the template prefix" "${namespace[@]}" bash "$scenario" template "$template" \
-        "$dir/Launcher.exe" "$dir/helpers" &&
+    if step "$arch: the template prefix" "${namespace[@]}" bash "$scenario" template "$template" \
+        "$dir/Launcher.exe" "$dir/helpers"; then
+        if [ "$arch" = win64 ]; then
+            # A slot that fails as it is made, its programs missing, ends the
+            # server it started (the check of processes left, below).
+            mkdir -p "$dir/no-helpers"
+            check_refused "$arch: a slot without its programs" "is missing; build the" \
+                bash "$scenario" run "$dir/Launcher.exe" "$dir/no-helpers" "$template" "$SCENARIO"
+        fi
         step "$arch: $SCENARIO" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
+    fi
     step "$arch: the slots ended, their registry as the template's" bash "$scenario" end "$template"
     for ((waited = 0; waited < 50; waited++)); do
         left=$(processes_in "$dir")
@@ -146,8 +154,15 @@ if ! error=$(cd / && "${run_as[@]}" unshare --user --map-root-user --mount true 
     exit $SKIPPED
 fi
 
-scratch=$(mktemp -d)
+# Some 2 GB of prefixes: those of a run that was killed (ctest's time limit
+# leaves no trap to run) go at the next, once the process named in them ended.
+for dir in "${TMPDIR:-/tmp}"/wine-as-user.*; do
+    pid=$(cat "$dir/.owner" 2>/dev/null) || continue
+    kill -0 "$pid" 2>/dev/null || rm -rf "$dir" 2>/dev/null
+done
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/wine-as-user.XXXXXX") || exit 1
 trap 'rm -rf "$scratch"' EXIT
+echo $$ >"$scratch/.owner"
 mkdir -p "$scratch/tree/tests/lint" "$scratch/tree/tests/wine"
 cp -r "$tree/tools" "$tree/shell" "$scratch/tree/"
 cp "$tree/tests/checks.sh" "$scratch/tree/tests/"

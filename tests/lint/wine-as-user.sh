@@ -64,11 +64,15 @@ arch_scenario() {
     if step "$arch: the template prefix" "${namespace[@]}" bash "$scenario" template "$template" \
         "$dir/Launcher.exe" "$dir/helpers"; then
         if [ "$arch" = win64 ]; then
-            # A slot that fails as it is made, its programs missing, ends the
-            # server it started (the check of processes left, below).
-            mkdir -p "$dir/no-helpers"
-            check_refused "$arch: a slot without its programs" "is missing; build the" \
-                bash "$scenario" run "$dir/Launcher.exe" "$dir/no-helpers" "$template" "$SCENARIO"
+            # A slot whose namespace cannot be entered, as none could be by
+            # such a user once, ends the server it has just started (the
+            # check of processes left, below): a stand-in nsenter that fails
+            # at once.
+            mkdir -p "$dir/refusing"
+            printf '#!/bin/sh\necho "nsenter: refused (a stand-in)" >&2\nexit 1\n' >"$dir/refusing/nsenter"
+            chmod +x "$dir/refusing/nsenter"
+            check_refused "$arch: a slot whose namespace cannot be entered" "nsenter: refused (a stand-in)" \
+                env PATH="$dir/refusing:$PATH" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
         fi
         step "$arch: $SCENARIO" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
     fi

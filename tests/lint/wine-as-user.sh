@@ -149,7 +149,7 @@ fi
 # Skipped, saying why, where the user may make no namespace.
 for setting in kernel/unprivileged_userns_clone user/max_user_namespaces; do
     if [ "$(cat "/proc/sys/$setting" 2>/dev/null)" = 0 ]; then
-        echo "SKIP: /proc/sys/$setting is 0: users who are not root get no user namespaces here"
+        echo "SKIP: /proc/sys/$setting is 0: a user who is not root may make no user namespace here"
         exit $SKIPPED
     fi
 done

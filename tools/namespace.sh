@@ -50,9 +50,25 @@ if [ $# -eq 0 ] || { [ "$1" = --i386 ] && [ $# -eq 1 ]; }; then
     exit 2
 fi
 
+# Why this machine gives no namespace, when one of its settings says so:
+# those of Debian's kernels, upstream Linux and Ubuntu's AppArmor.
+refusal_reason() {
+    local setting value
+    for setting in kernel.unprivileged_userns_clone user.max_user_namespaces \
+        kernel.apparmor_restrict_unprivileged_userns; do
+        value=$(cat "/proc/sys/${setting//.//}" 2>/dev/null) || continue
+        case $setting=$value in
+            *userns_clone=0 | *max_user_namespaces=0 | *restrict_unprivileged_userns=1)
+                printf ' Here %s is %s.' "$setting" "$value" ;;
+        esac
+    done
+    [ "$(id -u)" -eq 0 ] ||
+        printf ' A user who is not root needs unprivileged user namespaces (docs/testing.md).'
+}
+
 # No --fork: the command then takes unshare's place, so a timeout or a kill
 # aimed at it reaches it, and its exit status is this script's.
-if ! unshare --user --map-root-user --mount true 2>/dev/null; then
-    fail "could not make a user and mount namespace (unshare --user --map-root-user --mount)"
+if ! error=$(unshare --user --map-root-user --mount true 2>&1); then
+    fail "could not make a user and mount namespace (unshare --user --map-root-user --mount: ${error:-no message}).$(refusal_reason)"
 fi
 exec unshare --user --map-root-user --mount bash "$0" --inside "$@"

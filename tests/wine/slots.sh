@@ -87,8 +87,10 @@ slot_make() {
         </dev/null >"$slot/server.log" 2>&1 9>&- &
     echo $! >"$slot/server"
     socket=$(wine_server_dir "$slot/prefix")/socket || return 1
+    # Until the server works in its own directory: it makes the socket a
+    # moment before it moves there, and slot_stop knows it by that directory.
     for ((waited = 0; waited < 200; waited++)); do
-        [ ! -S "$socket" ] || break
+        [ ! -S "$socket" ] || ! slot_server_alive "$slot" || break
         if ! kill -0 "$(cat "$slot/server")" 2>/dev/null; then
             echo "slots.sh: the Wine server of $slot ended at once:" >&2
             cat "$slot/server.log" >&2
@@ -96,7 +98,10 @@ slot_make() {
         fi
         sleep 0.05
     done
-    [ -S "$socket" ] || { echo "slots.sh: no Wine server socket $socket after 10 s" >&2; return 1; }
+    if [ ! -S "$socket" ] || ! slot_server_alive "$slot"; then
+        echo "slots.sh: no Wine server in $(dirname "$socket") with a socket after 10 s" >&2
+        return 1
+    fi
     # Wine's services, started now, keep the descriptors they are given for as
     # long as the slot lives: a file, not the test's output.
     if ! slot_enter "$slot" warm "$slot" "$launcher" "$helpers" "$template" </dev/null >"$slot/warm.log" 2>&1; then
@@ -108,8 +113,11 @@ slot_make() {
 }
 
 # slot_enter SLOT COMMAND ARG...: runs scenario.sh COMMAND in the slot's namespace.
+# With the caller's own user and groups, which the namespace already maps to
+# its root: a user who is not root may not set them there, and nsenter would
+# otherwise try.
 slot_enter() {
-    nsenter --target "$(cat "$1/server")" --user --mount -- bash "$here/scenario.sh" "${@:2}"
+    nsenter --preserve-credentials --target "$(cat "$1/server")" --user --mount -- bash "$here/scenario.sh" "${@:2}"
 }
 
 # drive C: a line a file: path, type, and for files mode, size and time.

@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# The Wine scenarios as a user who is not root: one scenario of the 64-bit
+# suite and one of the 32-bit suite (under qemu, registered in the namespace's
+# own binfmt_misc), each from a template prefix of its own, as ctest runs
+# them. The user gets copies of the scripts and of this title's built
+# programs, so that it needs to read nothing of the tree and writes nothing in
+# it. And that tools/namespace.sh says why when no namespace may be made.
+#
+#   wine-as-user.sh TITLE_FILE
+#
+# Builds what the scenarios run in the title's win64 and win32 folders when
+# it is not built yet. Started as root (as ctest is, here), it runs the
+# scenarios as a spare user id with no groups, then checks that the tree holds
+# no file of that user. Exits 77 (skipped) where this kernel gives that user no
+# user namespace.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+tree=$(cd "$here/../.." && pwd)
+SKIPPED=77
+SCENARIO=later_run
+# What the scenarios run: the launcher, the stand-ins and the watcher.
+TARGETS=(Launcher test_installer test_game test_decoy box_watcher)
+
+# shellcheck source=../checks.sh
+source "$here/../checks.sh"
+
+# --- as the user -------------------------------------------------------------
+
+# A step of a scenario's test, as ctest would run it; its output is shown
+# when it fails.
+step() {
+    local what=$1 started=$SECONDS output status
+    shift
+    output=$("$@" 2>&1) && status=0 || status=$?
+    check "$what: exit status ($((SECONDS - started)) s)" 0 "$status"
+    [ "$status" -ne 0 ] || return 0
+    printf '%s\n' "$output" | sed 's/^/    /'
+    return 1
+}
+
+# Processes whose directory or program lies in DIR.
+processes_in() {
+    local process path
+    for process in /proc/[0-9]*; do
+        for path in "$process/cwd" "$process/exe"; do
+            path=$(readlink "$path" 2>/dev/null) || continue
+            if [[ $path == "$1"/* ]]; then
+                printf '%s (%s) ' "${process#/proc/}" "$(cat "$process/comm" 2>/dev/null)"
+                break
+            fi
+        done
+    done
+}
+
+# arch_scenario ARCH: the template, one scenario in a slot, and the end of
+# the slots, for the programs copied to SCRATCH/ARCH.
+arch_scenario() {
+    local arch=$1 dir=$scratch/$1 namespace=("$scratch/tree/tools/namespace.sh") waited left
+    local scenario=$scratch/tree/tests/wine/scenario.sh template=$dir/tests/wine/prefix-template
+    [ "$arch" = win32 ] && namespace+=(--i386)
+    echo "== $arch: $SCENARIO as uid $(id -u)"
+    mkdir -p "$dir/tmp" "$dir/tests/wine"
+    export TMPDIR=$dir/tmp WINE_ARCH=$arch TITLE_SH=$dir/title/title.sh
+    if step "$arch: the template prefix" "${namespace[@]}" bash "$scenario" template "$template" \
+        "$dir/Launcher.exe" "$dir/helpers"; then
+        if [ "$arch" = win64 ]; then
+            # A slot whose namespace cannot be entered, as none could be by
+            # such a user once, ends the server it has just started (the
+            # check of processes left, below): a stand-in nsenter that fails
+            # at once.
+            mkdir -p "$dir/refusing"
+            printf '#!/bin/sh\necho "nsenter: refused (a stand-in)" >&2\nexit 1\n' >"$dir/refusing/nsenter"
+            chmod +x "$dir/refusing/nsenter"
+            check_refused "$arch: a slot whose namespace cannot be entered" "nsenter: refused (a stand-in)" \
+                env PATH="$dir/refusing:$PATH" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
+        fi
+        step "$arch: $SCENARIO" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
+    fi
+    step "$arch: the slots ended, their registry as the template's" bash "$scenario" end "$template"
+    for ((waited = 0; waited < 50; waited++)); do
+        left=$(processes_in "$dir")
+        [ -n "$left" ] || break
+        sleep 0.1
+    done
+    check "$arch: processes left running in $dir" "" "$left"
+}
+
+# arch_alone ARCH, in a process of its own: arch_scenario, exiting with the
+# number of its failures.
+arch_alone() {
+    failures=0
+    arch_scenario "$1"
+    exit "$failures"
+}
+
+# tools/namespace.sh where the kernel gives no namespace: it says why. In a
+# namespace of its own, where no more may be made (its root may say so), and
+# in one that maps no user, where nobody is root.
+refusals() {
+    echo "== tools/namespace.sh, refused a namespace"
+    local tool=$scratch/tree/tools/namespace.sh
+    # shellcheck disable=SC2016 # $0 is for the inner shell
+    check_refused "no more user namespaces" "Here user.max_user_namespaces is 0." \
+        unshare --user --map-root-user bash -c 'echo 0 >/proc/sys/user/max_user_namespaces && exec "$0" true' "$tool"
+    check_refused "a user who is not root" "A user who is not root needs unprivileged user namespaces" \
+        unshare --user "$tool" true
+}
+
+if [ "${1:-}" = --inside ]; then
+    scratch=$2
+    refusals
+    # Both at once, each exiting with its number of failures: the 32-bit one,
+    # under emulation, takes the longer.
+    pids=()
+    for arch in win64 win32; do
+        arch_alone "$arch" >"$scratch/$arch.log" 2>&1 &
+        pids+=($!)
+    done
+    for index in 0 1; do
+        wait "${pids[index]}" || failures=$((failures + $?))
+    done
+    cat "$scratch/win64.log" "$scratch/win32.log"
+    if [ "$failures" -ne 0 ]; then
+        echo "$failures checks failed"
+        exit 1
+    fi
+    echo "all checks passed"
+    exit 0
+fi
+
+# --- as the caller -----------------------------------------------------------
+
+[ $# -eq 1 ] || { echo "usage: $0 TITLE_FILE" >&2; exit 2; }
+# shellcheck source=../../shell/title.sh
+source "$tree/shell/title.sh"
+# Absolute, as the title's build folders are named after it.
+title=$(cd "$tree" && title_file "$1") || exit 2
+
+# The first user id from 64000 that no user or group has.
+user=$(id -u)
+run_as=()
+if [ "$user" -eq 0 ]; then
+    for ((user = 64000; user < 65000; user++)); do
+        getent passwd "$user" >/dev/null || getent group "$user" >/dev/null || break
+    done
+    run_as=(setpriv --reuid="$user" --regid="$user" --clear-groups)
+fi
+
+# Skipped, saying why, where the user may make no namespace.
+for setting in kernel/unprivileged_userns_clone user/max_user_namespaces; do
+    if [ "$(cat "/proc/sys/$setting" 2>/dev/null)" = 0 ]; then
+        echo "SKIP: /proc/sys/$setting is 0: a user who is not root may make no user namespace here"
+        exit $SKIPPED
+    fi
+done
+if ! error=$(cd / && "${run_as[@]}" unshare --user --map-root-user --mount true 2>&1); then
+    echo "SKIP: uid $user may make no user namespace here (unshare --user --map-root-user --mount: $error)"
+    exit $SKIPPED
+fi
+
+# Some 2 GB of prefixes: those of a run that was killed (ctest's time limit
+# leaves no trap to run) go at the next, once the process named in them ended.
+for dir in "${TMPDIR:-/tmp}"/wine-as-user.*; do
+    pid=$(cat "$dir/.owner" 2>/dev/null) || continue
+    kill -0 "$pid" 2>/dev/null || rm -rf "$dir" 2>/dev/null
+done
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/wine-as-user.XXXXXX") || exit 1
+trap 'rm -rf "$scratch"' EXIT
+echo $$ >"$scratch/.owner"
+mkdir -p "$scratch/tree/tests/lint" "$scratch/tree/tests/wine"
+cp -r "$tree/tools" "$tree/shell" "$scratch/tree/"
+cp "$tree/tests/checks.sh" "$scratch/tree/tests/"
+cp "$tree"/tests/wine/*.sh "$scratch/tree/tests/wine/"
+cp "$0" "$scratch/tree/tests/lint/"
+for preset in win64 win32; do
+    build=$(title_build_dir "$title" "$preset")
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        echo "configuring the $preset preset in $build"
+        (cd "$tree" && cmake --preset "$preset" -B "$build" -DLAUNCHER_TITLE="$title" >/dev/null) || exit 1
+    fi
+    if ! log=$(cmake --build "$build" --parallel 2 --target "${TARGETS[@]}" 2>&1); then
+        printf '%s\n' "$log"
+        echo "could not build ${TARGETS[*]} in $build"
+        exit 1
+    fi
+    mkdir -p "$scratch/$preset/helpers"
+    cp "$build/Launcher.exe" "$scratch/$preset/"
+    cp "$build"/tests/wine/*.exe "$scratch/$preset/helpers/"
+    cp -r "$build/title" "$scratch/$preset/"
+done
+
+[ "$(id -u)" -ne 0 ] || chown -R "$user:$user" "$scratch"
+(cd "$scratch" && "${run_as[@]}" env -i HOME="$scratch" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    bash "$scratch/tree/tests/lint/wine-as-user.sh" --inside "$scratch")
+status=$?
+if [ "$(id -u)" -eq 0 ]; then
+    # Only copies went to the user: a file of its own in the tree would be one
+    # that a later run as root trips over.
+    owned=$(find "$tree" -xdev -user "$user" -print -quit 2>/dev/null)
+    check "files of uid $user in $tree" "" "$owned"
+    [ -z "$owned" ] || status=1
+fi
+exit $status

@@ -8,6 +8,7 @@
 #   scenario.sh check LAUNCHER_EXE HELPER_DIR TEMPLATE
 #   scenario.sh end TEMPLATE
 #   scenario.sh list
+#   scenario.sh title-free FILE...
 #
 # The scenarios are the functions scenario_<NAME> in scenarios.sh. Each one
 # arranges a world (WIN.INI, files, what the installer will do), launches the
@@ -424,6 +425,33 @@ check_slot() {
     [ "$failures" -eq 0 ]
 }
 
+# The scripts take the title's names and texts from it and never write them:
+# none of these files may hold one, as the program sees it or in UTF-8, unless
+# as the end of a longer word (the uninstaller beside the installer). The key
+# is looked for as "<key>=", the marker not at all: on their own they are too
+# short to tell from other words ("Path", "*").
+title_free() {
+    local key value file number pattern
+    for key in DescriptorFileName GameExeName InstallerName DescriptorKey ProfileSection ProfileKey name Caption \
+        CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
+        value=TITLE_$key
+        local values=("${!value}")
+        [ "$key" != ProfileKey ] || values=("${values[0]}=")
+        value=TITLE_${key}_utf8
+        [ -z "${!value-}" ] || [ "${!value}" = "${values[0]}" ] || values+=("${!value}")
+        for value in "${values[@]}"; do
+            pattern="(^|[^[:alnum:]])$(LC_ALL=C sed 's/[][\.*^$+?(){}|/]/\\&/g' <<<"$value")"
+            for file in "$@"; do
+                while IFS=: read -r number _; do
+                    fail "$file:$number holds the title's $key, $(show "$(utf8_of "$value")"): take it from \$TITLE_$key"
+                done < <(LC_ALL=C grep -nE -- "$pattern" "$file")
+            done
+        done
+    done
+    [ "$failures" -ne 0 ] || pass "none of the names and texts of $TITLE_FILE in: $*"
+    [ "$failures" -eq 0 ]
+}
+
 # Takes a slot, makes it if need be, and runs there scenario.sh COMMAND ARG...
 in_a_slot() {
     local status=0
@@ -467,6 +495,9 @@ case ${1:-} in
         wine_find_tools && slot_end_all "${template%/*}/slots" ;;
     list)
         declare -F | sed -n 's/^declare -f scenario_//p' ;;
+    title-free)
+        [ $# -ge 2 ] || { echo "usage: $0 title-free FILE..." >&2; exit 2; }
+        title_free "${@:2}" ;;
     # Within a slot's namespace (slots.sh).
     warm)
         slot=$2 launcher=$3 helpers=$4 template=$5
@@ -479,6 +510,6 @@ case ${1:-} in
         check_slot ;;
     *)
         echo "usage: $0 template DIR LAUNCHER_EXE HELPER_DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2
-        echo "       | check LAUNCHER_EXE HELPER_DIR TEMPLATE | end TEMPLATE | list" >&2
+        echo "       | check LAUNCHER_EXE HELPER_DIR TEMPLATE | end TEMPLATE | list | title-free FILE..." >&2
         exit 2 ;;
 esac

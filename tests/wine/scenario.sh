@@ -47,6 +47,10 @@ if [ "${1:-}" != list ]; then
     fi
     # shellcheck source=/dev/null # generated at configure time
     source "$TITLE_SH"
+    # Wine takes the environment and file names in the locale's character
+    # set, which must be UTF-8 for 8-bit texts to arrive; its C locale is US
+    # English, with code page 1252.
+    [ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
 fi
 # shellcheck source=../../tools/wine.sh
 source "$here/../../tools/wine.sh"

@@ -1,5 +1,6 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # WINE_STATUS, WINE_C and the like are for the callers
+# shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
 # message boxes. Sourced by tests/wine/scenario.sh, tools/demo.sh and tools/bench.sh.
@@ -12,15 +13,20 @@
 #       Makes a prefix in DIR (which must not exist) for wine_prefix_start to copy.
 #   wine_prefix_start LAUNCHER_EXE HELPER_DIR [TEMPLATE]
 #       Makes a new prefix, as a copy of TEMPLATE when given (far quicker), and
-#       sets WINEPREFIX, WINE_C (its drive C:) and WINE_HELPER_DIR (where
-#       install.exe, Quor.exe, decoy.exe and boxwatch.exe are).
+#       sets WINEPREFIX, WINE_C (its drive C:) and WINE_HELPER_DIR (where the
+#       stand-in installer and game, named as the title names them, decoy.exe
+#       and boxwatch.exe are). The title's values (TITLE_*) are those the
+#       caller has loaded, else those of TITLE_SH, else those of the build the
+#       helpers come from (HELPER_DIR is <build>/tests/wine).
 #   wine_prefix_use PREFIX LAUNCHER_EXE HELPER_DIR
 #       Uses PREFIX, whose Wine server outlives the caller, as it is: sets the
 #       same variables, and a scratch directory WINE_SCRATCH outside it.
 #   wine_prefix_end
 #       Ends the prefix's programs and removes it (kept when WINE_KEEP=1); for
 #       a prefix in use, removes only the scratch directory.
-#   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:
+#   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:; a
+#                                    path as the programs see it, in the
+#                                    title's code page (Wine names files in UTF-8)
 #   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
 #   wine_write_win_ini LINE...       replaces WIN.INI with these lines
 #   wine_ini_section NAME            prints a section of WIN.INI, header included
@@ -148,16 +154,24 @@ wine_template_copy() {
 wine_programs_set() {
     WINE_LAUNCHER_EXE=$1
     WINE_HELPER_DIR=$2
-    local file
+    local file title=${TITLE_SH:-$2/../../title/title.sh}
     wine_find_tools || return 1
-    for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR"/{install,Quor,decoy,boxwatch}.exe; do
+    if [ -z "${TITLE_GameExeName:-}" ]; then
+        # shellcheck source=/dev/null # made at configure time
+        source "$title" 2>/dev/null || {
+            echo "wine.sh: no title values in $title; configure the $WINE_ARCH preset first" >&2
+            return 1
+        }
+    fi
+    for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/$TITLE_InstallerName" "$WINE_HELPER_DIR/$TITLE_GameExeName" \
+        "$WINE_HELPER_DIR/decoy.exe" "$WINE_HELPER_DIR/boxwatch.exe"; do
         if [ ! -f "$file" ]; then
             echo "wine.sh: $file is missing; build the $WINE_ARCH preset first" >&2
             return 1
         fi
     done
     wine_environment
-    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-wine.XXXXXX")
+    WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/launcher-wine.XXXXXX")
 }
 
 wine_prefix_start() {
@@ -199,7 +213,7 @@ wine_prefix_end() {
         echo "wine.sh: prefix kept in $WINEPREFIX" >&2
     else
         case $WINE_SCRATCH in
-            */quorvale-wine.*) rm -rf "$WINE_SCRATCH" ;;
+            */launcher-wine.*) rm -rf "$WINE_SCRATCH" ;;
         esac
     fi
     WINE_SCRATCH=
@@ -211,6 +225,10 @@ wine_c_path() {
         [Cc]:\\*) path=${path:3} ;;
         *) echo "wine.sh: not a path on C: $1" >&2; return 1 ;;
     esac
+    if [ -n "${TITLE_codepage:-}" ] && ! path=$(printf '%s' "$path" | iconv -f "CP$TITLE_codepage" -t UTF-8 2>/dev/null); then
+        echo "wine.sh: not a path in code page $TITLE_codepage: $1" >&2
+        return 1
+    fi
     printf '%s/%s\n' "$WINE_C" "${path//\\//}"
 }
 

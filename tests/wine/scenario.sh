@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
 # Runs one end-to-end scenario of the launcher under Wine, or makes the prefix
 # that every scenario starts from.
 #
@@ -7,12 +8,21 @@
 #   scenario.sh check LAUNCHER_EXE HELPER_DIR TEMPLATE
 #   scenario.sh end TEMPLATE
 #   scenario.sh list
+#   scenario.sh title-free FILE...
 #
 # The scenarios are the functions scenario_<NAME> in scenarios.sh. Each one
 # arranges a world (WIN.INI, files, what the installer will do), launches the
 # launcher once and says what must follow. Every scenario must say what it
 # expects of the exit status, WIN.INI, the descriptor, the programs that ran and
-# the message boxes; one that leaves any of these out fails.
+# the message boxes; one that leaves any of these out fails. A scenario that
+# cannot apply to the build's title (a letter case of a marker without
+# letters) says so and exits 77, which CTest counts as skipped.
+#
+# Every name, text and limit comes from the build's title: TITLE_SH names its
+# title.sh (CMake passes it). Texts and paths are handled as the programs see
+# them, in the title's code page: WIN.INI, the descriptor, the helpers' records
+# and the boxes hold those bytes; Wine names files on Unix and takes the
+# environment in UTF-8, and failures show texts in UTF-8.
 #
 # A scenario runs in a slot (slots.sh): a copy of TEMPLATE whose Wine server
 # lives as long as the test run, used by one scenario at a time, in a
@@ -30,6 +40,18 @@
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
+if [ "${1:-}" != list ]; then
+    if [ -z "${TITLE_SH:-}" ] || [ ! -f "$TITLE_SH" ]; then
+        echo "scenario.sh: TITLE_SH must name the build's title/title.sh (CMake sets it for the tests), not '${TITLE_SH:-}'" >&2
+        exit 2
+    fi
+    # shellcheck source=/dev/null # generated at configure time
+    source "$TITLE_SH"
+    # Wine takes the environment and file names in the locale's character
+    # set, which must be UTF-8 for 8-bit texts to arrive; its C locale is US
+    # English, with code page 1252.
+    [ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
+fi
 # shellcheck source=../../tools/wine.sh
 source "$here/../../tools/wine.sh"
 # shellcheck source=slots.sh
@@ -49,11 +71,13 @@ source "$here/lifecycle.sh"
 # and no tray (headless), and winemenubuilder not run (wine.sh turns it off).
 WINE_DEBUG=-all,err+all
 
-# Where the launcher is started from: it finds install.exe there. The game
+# Where the launcher is started from: it finds the installer there. The game
 # files the stand-in installer installs wait in a directory of their own, so
-# that no Quor.exe lies in the launcher's current directory.
+# that no game lies in the launcher's current directory. The world's WIN.INI
+# says the game is in the title's own directory.
 SetupDir='C:\Setup'
-GameSource='C:\Setup\Files\Quor.exe'
+GameSource="C:\\Setup\\Files\\${TITLE_GameExeName:-}"
+InstalledDir=${TITLE_INSTALL_DIRECTORY:-}
 
 # shellcheck source=../checks.sh
 source "$here/../checks.sh"
@@ -61,14 +85,54 @@ declare -A checked=()
 run_env=()
 launched=0
 undo_steps=()
+not_applicable=
+
+# Texts as the terminal shows them: from the title's code page into UTF-8,
+# a byte the code page lacks as \xNN.
+utf8_of() {
+    local text
+    if text=$(printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8 2>/dev/null); then
+        printf '%s' "$text"
+        return 0
+    fi
+    local LC_ALL=C out='' char i
+    text=$1
+    for ((i = 0; i < ${#text}; i++)); do
+        char=${text:i:1}
+        [[ $char == [\ -~$'\t\n\r'] ]] || printf -v char '\\x%02x' "'$char"
+        out+=$char
+    done
+    printf '%s' "$out"
+}
+
+# check_text WHAT EXPECTED GOT: check, for texts in the title's code page.
+check_text() {
+    if [ "$2" = "$3" ]; then
+        pass "$1: $(show "$(utf8_of "$3")")"
+    else
+        fail "$1: expected $(show "$(utf8_of "$2")"), got $(show "$(utf8_of "$3")")"
+    fi
+}
+
+# The scenario does not apply to this build's title, for the reason given.
+not_for_this_title() { not_applicable=$1; }
+
+# other_case TEXT: sets OtherCase to TEXT with each letter in the other case.
+# False, the scenario not for this title, when TEXT has no letter.
+other_case() {
+    OtherCase=${1~~}
+    [ "$OtherCase" = "$1" ] || return 0
+    not_for_this_title "\"$1\" has no letter to write in another case"
+    return 1
+}
 
 # --- arranging the world ---------------------------------------------------
 
 # The WIN.INI every scenario starts from, with the entry (when given) between
-# other keys of the section, so that a write to the wrong place shows.
+# other keys of the title's section, so that a write to the wrong place shows.
 standard_win_ini() {
-    local lines=('[windows]' 'load=' 'run=' '[Quorvale]' 'Language=English')
-    [ $# -eq 1 ] && lines+=("Path=$1")
+    local lines=('[windows]' 'load=' 'run=' "[$TITLE_ProfileSection]" 'Language=English')
+    [ $# -eq 1 ] && lines+=("$TITLE_ProfileKey=$1")
     lines+=('Music=on' '[mail]' 'MAPI=1')
     wine_write_win_ini "${lines[@]}"
 }
@@ -77,7 +141,7 @@ entry() { standard_win_ini "$1"; }
 no_entry() { standard_win_ini; }
 win_ini() { wine_write_win_ini "$@"; }
 
-game_in() { wine_put "$1" "$WINE_HELPER_DIR/Quor.exe"; }
+game_in() { wine_put "$1" "$WINE_HELPER_DIR/$TITLE_GameExeName"; }
 
 # decoy_at 'C:\Dir\Name.exe': a program that must never run.
 decoy_at() {
@@ -89,8 +153,9 @@ decoy_at() {
 installer_env() { run_env+=("$@"); }
 
 # The installer copies the game into DIR and names DIR in a CRLF descriptor.
+# (Wine takes the environment in UTF-8 and gives it to programs in the code page.)
 installer_installs() {
-    installer_env TEST_DESCRIPTOR_DIR="$1" TEST_INSTALL_COPY="$GameSource"
+    installer_env TEST_DESCRIPTOR_DIR="$(utf8_of "$1")" TEST_INSTALL_COPY="$GameSource"
 }
 
 # The installer writes these bytes (a printf format) as the descriptor.
@@ -112,7 +177,7 @@ installer_writes_file() {
 # A descriptor already there before the launcher starts (a printf format).
 descriptor_before() {
     # shellcheck disable=SC2059 # the format is the point, as for installer_writes
-    printf "$@" >"$WINE_C/marlock.ini"
+    printf "$@" >"$WINE_C/$TITLE_DescriptorFileName"
 }
 
 # WIN.INI that cannot be written, not even by root: a read-only view of the
@@ -144,17 +209,20 @@ expect_status() {
 }
 
 # Without line-end CRs and empty lines, which Wine does not keep when it
-# rewrites the file.
-ini_lines() { sed 's/\r$//' "$1" | grep -v '^$'; }
+# rewrites the file. Bytes, whatever the code page.
+ini_lines() { LC_ALL=C sed 's/\r$//' "$1" | LC_ALL=C grep -av '^$'; }
 
-# The lines WIN.INI should have once Path in [Quorvale] is set to $2.
+# The lines WIN.INI should have once the title's key in its section is set to
+# $2. Section and key names are compared without letter case, as Windows does;
+# the values come through the environment, which awk leaves as they are.
 ini_with_entry() {
-    ini_lines "$1" | awk -v value="$2" '
-        function add() { if (inside && !done) { print "Path=" value; done = 1 } }
-        /^\[/ { add(); inside = tolower($0) == "[quorvale]"; print; next }
-        inside && tolower($0) ~ /^path=/ { if (!done) { print "Path=" value; done = 1 }; next }
+    ini_lines "$1" | value=$2 section=$TITLE_ProfileSection key=$TITLE_ProfileKey LC_ALL=C awk '
+        BEGIN { value = ENVIRON["value"]; section = ENVIRON["section"]; key = ENVIRON["key"] }
+        function add() { if (inside && !done) { print key "=" value; done = 1 } }
+        /^\[/ { add(); inside = tolower($0) == "[" tolower(section) "]"; print; next }
+        inside && index(tolower($0), tolower(key) "=") == 1 { if (!done) { print key "=" value; done = 1 }; next }
         { print }
-        END { add(); if (!done) { print "[Quorvale]"; print "Path=" value } }'
+        END { add(); if (!done) { print "[" section "]"; print key "=" value } }'
 }
 
 # expect_ini unchanged | entry VALUE
@@ -166,10 +234,11 @@ expect_ini() {
             if cmp -s "$before" "$after"; then
                 printf 'ok    WIN.INI unchanged: the same %s bytes\n' "$(stat -c %s "$after")"
             else
-                check "WIN.INI unchanged" "$(cat "$before")" "$(cat "$after")"
+                check_text "WIN.INI unchanged" "$(cat "$before")" "$(cat "$after")"
             fi ;;
         entry)
-            check "WIN.INI with Path=$(show "$2")" "$(ini_with_entry "$before" "$2")" "$(ini_lines "$after")" ;;
+            check_text "WIN.INI with $TITLE_ProfileKey=$(show "$(utf8_of "$2")") in [$TITLE_ProfileSection]" \
+                "$(ini_with_entry "$before" "$2")" "$(ini_lines "$after")" ;;
         *) fail "expect_ini: unknown expectation $1" ;;
     esac
 }
@@ -178,7 +247,7 @@ expect_ini() {
 expect_descriptor() {
     checked[descriptor]=1
     local state=absent
-    [ -e "$WINE_C/marlock.ini" ] && state=present
+    [ -e "$WINE_C/$TITLE_DescriptorFileName" ] && state=present
     check "descriptor after the run" "$1" "$state"
 }
 
@@ -190,7 +259,7 @@ programs_ran() {
     check "programs run, in order" "$*" "$(wine_run_order)"
     unset IFS
     [ -n "$(wine_log_values installer cmdline)" ] || return 1
-    check "installer command line" '"install.exe"' "$(wine_log_values installer cmdline)"
+    check "installer command line" "\"$TITLE_InstallerName\"" "$(wine_log_values installer cmdline)"
 }
 
 # expect_programs [NAME...]: which of installer, game and decoy ran, in order.
@@ -198,27 +267,29 @@ programs_ran() {
 # console of its own.
 expect_programs() {
     programs_ran "$@" || return 0
-    check "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
+    check_text "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
     check "installer console" own "$(wine_log_values installer console)"
 }
 
-# expect_game DIR [COMMAND_LINE]: the game ran in DIR, started as "DIR\Quor.exe".
+# expect_game DIR [COMMAND_LINE]: the game ran in DIR, started as
+# "DIR\<GameExeName>".
 expect_game() {
     checked[game]=1
-    check "game directory" "$1" "$(wine_log_values game cwd)"
-    check "game command line" "${2:-\"$1\\Quor.exe\"}" "$(wine_log_values game cmdline)"
+    check_text "game directory" "$1" "$(wine_log_values game cwd)"
+    check_text "game command line" "${2:-\"$1\\$TITLE_GameExeName\"}" "$(wine_log_values game cmdline)"
 }
 
-# expect_boxes [TEXT...]: the launcher's message boxes, in order, each an
-# "Error" box with an OK button and an icon, owned by no window.
+# expect_boxes [TEXT...]: the launcher's message boxes, in order, each with
+# the title's caption, an OK button and an icon, owned by no window. The texts
+# as the box shows them, in the title's code page ($TITLE_CannotFindGame, ...).
 expect_boxes() {
     checked[boxes]=1
     local expected=() text
     for text in "$@"; do
-        expected+=("box caption=Error"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no")
+        expected+=("box caption=$TITLE_Caption"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no")
     done
     local IFS=$'\n'
-    check "message boxes" "${expected[*]}" "$(wine_boxes)"
+    check_text "message boxes" "${expected[*]}" "$(wine_boxes)"
 }
 
 # --- running -----------------------------------------------------------------
@@ -248,11 +319,18 @@ run_in_slot() {
         return 1
     fi
 
-    wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
-    wine_put "${GameSource%\\*}" "$WINE_HELPER_DIR/Quor.exe"
-    standard_win_ini 'C:\Games\Quorvale'
+    wine_put "$SetupDir" "$WINE_HELPER_DIR/$TITLE_InstallerName"
+    wine_put "${GameSource%\\*}" "$WINE_HELPER_DIR/$TITLE_GameExeName"
+    standard_win_ini "$InstalledDir"
 
     "scenario_$name"
+
+    if [ -n "$not_applicable" ]; then
+        echo "== $name: not for this title ($TITLE_FILE): $not_applicable"
+        [ "$launched" = 0 ] || fail "the scenario launched all the same"
+        [ "$failures" -eq 0 ] && return 77
+        return 1
+    fi
 
     [ "$launched" = 1 ] || fail "the scenario never launched the launcher"
     local aspect
@@ -277,10 +355,10 @@ template_settle() {
     local prefix=$1 before
     before=$(cat "$prefix/drive_c/windows/win.ini")
     wine_prefix_use "$prefix" "$launcher" "$helpers" || return 1
-    wine_put 'C:\Settle' "$WINE_HELPER_DIR/install.exe" || return 1
+    wine_put 'C:\Settle' "$WINE_HELPER_DIR/$TITLE_InstallerName" || return 1
     wine_run_launcher 'C:\Settle'
     [ "$(wine_log_values installer console)" = own ] || { echo "scenario.sh: the first installer had no console" >&2; return 1; }
-    rm "$WINE_C/Settle/install.exe"
+    rm "$WINE_C/Settle/$TITLE_InstallerName"
     wine_run_launcher 'C:\Settle'
     [ -n "$(wine_boxes)" ] || { echo "scenario.sh: the first run showed no box" >&2; return 1; }
     wine_prefix_end
@@ -290,11 +368,22 @@ template_settle() {
     [ "$(cat "$prefix/drive_c/windows/win.ini")" = "$before" ] || { echo "scenario.sh: WIN.INI changed" >&2; return 1; }
 }
 
+# Wine's ANSI code page, in which the programs' texts and paths are given and
+# the boxes read, must be the title's, or a text would come out as other
+# characters. Wine takes it from the Unix locale.
+template_code_page() {
+    local code_page
+    code_page=$(LC_ALL=C sed -n 's/^"ACP"="\([0-9]*\)"\r\{0,1\}$/\1/p' "$1/system.reg" | head -n1)
+    [ "$code_page" != "$TITLE_codepage" ] || return 0
+    echo "scenario.sh: Wine's ANSI code page is ${code_page:-not in $1/system.reg}, but the title's texts are in code page $TITLE_codepage; run the tests in a Unix locale for which Windows uses that code page" >&2
+    return 1
+}
+
 # In a slot: what the slots lean on.
 check_slot() {
     wine_prefix_use "$slot/prefix" "$launcher" "$helpers" || return 1
     local dir
-    wine_put "$SetupDir" "$WINE_HELPER_DIR/install.exe"
+    wine_put "$SetupDir" "$WINE_HELPER_DIR/$TITLE_InstallerName"
     for dir in 'C:\Games\One' 'C:\Games\Two'; do
         standard_win_ini "$dir"
         game_in "$dir"
@@ -305,7 +394,7 @@ check_slot() {
 
     # Everything a scenario may leave wrong at once, with a launcher that
     # waits for its installer.
-    wine_put 'C:\Left' "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/install.exe"
+    wine_put 'C:\Left' "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/$TITLE_InstallerName"
     (cd "$WINE_C/Left" && TEST_LOG='C:\Left\log' TEST_INSTALL_DELAY_MS=600000 \
         timeout 600 "$WINE" Launcher.exe </dev/null >/dev/null 2>&1 9>&- &)
     local waited
@@ -314,7 +403,7 @@ check_slot() {
         sleep 0.01
     done
     : >"$WINE_C/stray.txt"
-    printf '[Quorvale]\r\nPath=C:\\Games\\Left\r\n' >>"$WINE_C/windows/win.ini"
+    printf '[%s]\r\n%s=C:\\Games\\Left\r\n' "$TITLE_ProfileSection" "$TITLE_ProfileKey" >>"$WINE_C/windows/win.ini"
     rm "$WINE_C/windows/system.ini"
     local ini=$WINE_C/windows/win.ini
     if ! wine_read_only "$ini"; then
@@ -329,7 +418,7 @@ check_slot() {
     for expected in "WIN.INI: expected the" 'C:\Left: not there when the slot was made' \
         'C:\stray.txt: not there when the slot was made' 'C:\windows\system.ini: gone' \
         "a mount on $ini" 'still running from an earlier run: Launcher.exe' \
-        'still running from an earlier run: install.exe'; do
+        "still running from an earlier run: $TITLE_InstallerName"; do
         check "reported: the world as found: $expected" yes \
             "$(grep -qF "FAIL  the world as found: $expected" <<<"$output" && echo yes || echo no)"
     done
@@ -337,6 +426,33 @@ check_slot() {
     check "the slot marked to be made afresh" no "$([ -f "$slot/ready" ] && echo yes || echo no)"
     [ "$failures" -eq 0 ] || printf 'The scenario said:\n%s\n' "$output"
     echo "== slot check: $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+# The scripts take the title's names and texts from it and never write them:
+# none of these files may hold one, as the program sees it or in UTF-8, unless
+# as the end of a longer word (the uninstaller beside the installer). The key
+# is looked for as "<key>=", the marker not at all: on their own they are too
+# short to tell from other words ("Path", "*").
+title_free() {
+    local key value file number pattern
+    for key in DescriptorFileName GameExeName InstallerName DescriptorKey ProfileSection ProfileKey name Caption \
+        CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
+        value=TITLE_$key
+        local values=("${!value}")
+        [ "$key" != ProfileKey ] || values=("${values[0]}=")
+        value=TITLE_${key}_utf8
+        [ -z "${!value-}" ] || [ "${!value}" = "${values[0]}" ] || values+=("${!value}")
+        for value in "${values[@]}"; do
+            pattern="(^|[^[:alnum:]])$(LC_ALL=C sed 's/[][\.*^$+?(){}|/]/\\&/g' <<<"$value")"
+            for file in "$@"; do
+                while IFS=: read -r number _; do
+                    fail "$file:$number holds the title's $key, $(show "$(utf8_of "$value")"): take it from \$TITLE_$key"
+                done < <(LC_ALL=C grep -nE -- "$pattern" "$file")
+            done
+        done
+    done
+    [ "$failures" -ne 0 ] || pass "none of the names and texts of $TITLE_FILE in: $*"
     [ "$failures" -eq 0 ]
 }
 
@@ -363,7 +479,8 @@ case ${1:-} in
         template=$2 launcher=$3 helpers=$4
         wine_find_tools || exit 1
         slot_end_all "${template%/*}/slots" >/dev/null
-        rm -rf "$template" && wine_template_make "$template" && template_settle "$template" ;;
+        rm -rf "$template" && wine_template_make "$template" && template_code_page "$template" &&
+            template_settle "$template" ;;
     run)
         [ $# -eq 5 ] || { echo "usage: $0 run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2; exit 2; }
         launcher=$2 helpers=$3 template=$4
@@ -382,6 +499,9 @@ case ${1:-} in
         wine_find_tools && slot_end_all "${template%/*}/slots" ;;
     list)
         declare -F | sed -n 's/^declare -f scenario_//p' ;;
+    title-free)
+        [ $# -ge 2 ] || { echo "usage: $0 title-free FILE..." >&2; exit 2; }
+        title_free "${@:2}" ;;
     # Within a slot's namespace (slots.sh).
     warm)
         slot=$2 launcher=$3 helpers=$4 template=$5
@@ -394,6 +514,6 @@ case ${1:-} in
         check_slot ;;
     *)
         echo "usage: $0 template DIR LAUNCHER_EXE HELPER_DIR | run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2
-        echo "       | check LAUNCHER_EXE HELPER_DIR TEMPLATE | end TEMPLATE | list" >&2
+        echo "       | check LAUNCHER_EXE HELPER_DIR TEMPLATE | end TEMPLATE | list | title-free FILE..." >&2
         exit 2 ;;
 esac

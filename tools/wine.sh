@@ -57,10 +57,7 @@
 # Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
 # each process, so WIN.INI is changed only between runs, never during one.
 
-WINE_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-
-# Finds Wine for WINE_ARCH (win64 unless set), and sets WINE (for win64 the
-# loader behind wine64-fixed-layout.sh), WINE_SERVER and
+# Finds Wine for WINE_ARCH (win64 unless set), and sets WINE, WINE_SERVER and
 # WINE_RUN_SECONDS, after which a launcher run counts as stuck.
 wine_find_tools() {
     local loaders package
@@ -85,10 +82,14 @@ wine_find_tools() {
         echo "wine.sh: $package not found" >&2
         return 1
     fi
-    if [ "$WINE_ARCH" = win64 ]; then
-        # Its programs would otherwise die at start now and then (see there).
-        export WINE_LOADER=$WINE
-        WINE=$WINE_TOOLS_DIR/wine64-fixed-layout.sh
+    # 64-bit Wine goes through its preloader when it lies beside the loader.
+    # The preloader reserves the addresses Windows programs need before the C
+    # library's heap, placed at random, can take them: without it a program
+    # now and then dies before its first instruction ("failed to map the
+    # shared user data: c0000018").
+    if [ "$WINE_ARCH" = win64 ] && [ ! -x "$(dirname "$WINE")/wine64-preloader" ]; then
+        echo "wine.sh: 64-bit Wine's preloader is missing (Debian package wine64-preloader)" >&2
+        return 1
     fi
 }
 

@@ -92,6 +92,7 @@ no installer built|--from "$work/no-installer" --out "$work/failed"|no installer
 no installer given|--from "$build_dir" --out "$work/failed" --installer "$work/empty/$installer"|$work/empty/$installer is missing
 no stand-in built|--from "$work/no-installer" --out "$work/failed" --stand-in|$work/no-installer/tests/wine/$installer is missing
 --title with --from|--from "$build_dir" --out "$work/failed" --title "$TITLE_FILE"|--title goes without --from
+--title of no file|--title "$work/none/title.ini"|no such title file: $work/none/title.ini
 a name with a space|--from "$build_dir" --out "$work/failed" --add "$work/bad/Read Me.txt"|Read Me.txt is not a valid ISO 9660 name
 a name of 9 letters|--from "$build_dir" --out "$work/failed" --add "$work/bad/LONGNAME1.TXT"|LONGNAME1.TXT is not a valid ISO 9660 name
 an extension of 4 letters|--from "$build_dir" --out "$work/failed" --add "$work/bad/README.TEXT"|README.TEXT is not a valid ISO 9660 name

@@ -28,17 +28,19 @@ title_values() {
     return 1
 }
 
-UninstallKey="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${TITLE_name:-}"
+# Named on reg's command line, which Wine reads in the Unix locale's UTF-8.
+UninstallKey="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${TITLE_name_utf8:-}"
 # In the title's code page, as the installer and the launcher hold it.
 GameDir=${TITLE_INSTALL_DIRECTORY:-}
 Uninstaller=uninstall.exe
 # Windows' longest path, and so the longest command line the launcher makes.
 PathMax=259
 
-# The Unix path of a Windows path in the title's code page.
-unix_path() {
-    wine_c_path "$(printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8)"
-}
+# Text in the title's code page as the Unix side has it, in UTF-8: on a
+# command line or in the environment, which Wine reads so, and in file names,
+# which it writes so.
+unix_text() { printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8; }
+unix_path() { wine_c_path "$(unix_text "$1")"; }
 
 # real_installer silent|cancel: the NSIS installer, not the stand-in, under
 # the title's InstallerName in C:\Setup.
@@ -54,7 +56,7 @@ real_installer() {
 
 # The directory the silent installer installs into instead of its default
 # (the launcher passes no /D=, but passes its environment on).
-installs_into() { installer_env TEST_INSTALL_DIR="$1"; }
+installs_into() { installer_env TEST_INSTALL_DIR="$(unix_text "$1")"; }
 
 # expect_run [NAME...]: which programs ran, in order; the real installer, when
 # it runs, must have been started as the stand-in is, and say where it
@@ -88,13 +90,24 @@ expect_installed() {
         check "$Uninstaller's icon" "$(icon_images "$INSTALLER_DIR/$TITLE_InstallerName")" "$(icon_images "$path/$Uninstaller")"
     fi
     local entry
+    oem_codepage || return 1
     entry=$("$WINE" reg query "$UninstallKey" /v UninstallString 2>/dev/null </dev/null 9>&- |
-        sed -n 's/^ *UninstallString *REG_SZ *//p' | tr -d '\r')
+        iconv -f "CP$OemCodepage" -t UTF-8 | sed -n 's/^ *UninstallString *REG_SZ *//p' | tr -d '\r')
     if [ "$want" = yes ]; then
-        check "Add/Remove Programs entry" "\"$1\\$Uninstaller\"" "$entry"
+        check "Add/Remove Programs entry" "$(unix_text "\"$1\\$Uninstaller\"")" "$entry"
     else
         check "Add/Remove Programs entry" "" "$entry"
     fi
+}
+
+# reg prints in the OEM code page, which the registry names: OemCodepage.
+OemCodepage=
+oem_codepage() {
+    [ -n "$OemCodepage" ] || OemCodepage=$("$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' \
+        /v OEMCP 2>/dev/null </dev/null 9>&- | sed -n 's/^ *OEMCP *REG_SZ *//p' | tr -d '\r')
+    [ -n "$OemCodepage" ] && return 0
+    fail "could not read the OEM code page (OEMCP), in which reg prints"
+    return 1
 }
 
 # uninstall DIR: the player removes the game as Add/Remove Programs does,
@@ -104,7 +117,7 @@ expect_installed() {
 uninstall() {
     wine_watch_start || return 1
     local status=0
-    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$1\\$Uninstaller" /S </dev/null 9>&-) || status=$?
+    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$(unix_text "$1")\\$Uninstaller" /S </dev/null 9>&-) || status=$?
     wine_watch_stop
     check "$Uninstaller exit status" 0 "$status"
     local left

@@ -4,6 +4,9 @@
 # the build needs no binary .ico file and no tool beyond windres.
 #
 #   cmake -DINPUT=icon.txt -DOUTPUT=Launcher.rc -P mkicon.cmake
+#
+# An OUTPUT ending in .ico gets the same image as an icon file instead, for
+# tools that take only those (NSIS).
 
 set(size 32)
 set(palette_count 16)
@@ -130,6 +133,27 @@ function(words_of var bytes)
     endforeach()
     set(${var} "${text}" PARENT_SCOPE)
 endfunction()
+
+if(OUTPUT MATCHES "\\.[iI][cC][oO]$")
+    # The file's directory entry is the group's, with the image's offset in
+    # the file (after the 6-byte header and the one 16-byte entry) in place
+    # of its resource id. CMake writes no NUL byte: coreutils' basenc does.
+    list(SUBLIST group 0 18 icon_file)
+    append_le(icon_file 22 4)
+    list(APPEND icon_file ${image})
+    list(JOIN icon_file "" hex)
+    string(TOUPPER "${hex}" hex)
+    file(WRITE "${OUTPUT}.hex" "${hex}")
+    execute_process(
+        COMMAND basenc --base16 --decode "${OUTPUT}.hex"
+        OUTPUT_FILE "${OUTPUT}"
+        RESULT_VARIABLE decoded)
+    file(REMOVE "${OUTPUT}.hex")
+    if(NOT decoded EQUAL 0)
+        message(FATAL_ERROR "basenc (coreutils) could not write ${OUTPUT}")
+    endif()
+    return()
+endif()
 
 words_of(image_words "${image}")
 words_of(group_words "${group}")

@@ -304,6 +304,13 @@ install_directory_max=$((COMMAND_LINE_MAX - 1 - ${#UNINSTALLER_NAME}))
 if [ -n "${game_directory_max:-}" ] && [ "$game_directory_max" -lt "$install_directory_max" ]; then
     install_directory_max=$game_directory_max
 fi
+# Every file the installer copies, <directory>\<its path in the folder>, too.
+if [ -n "$files_path" ] && [ -d "$files_path" ]; then
+    longest=$(find -L "$files_path" -type f -printf '%P\n' | awk '{ if (length($0) > n) n = length($0) } END { print n + 0 }')
+    if [ $((COMMAND_LINE_MAX - 1 - longest)) -lt "$install_directory_max" ]; then
+        install_directory_max=$((COMMAND_LINE_MAX - 1 - longest))
+    fi
+fi
 if [ -n "${VALUE[directory]+set}" ]; then
     directory=${VALUE[directory]}
     if [[ ! $directory =~ ^[A-Za-z]:\\[^\\] ]]; then
@@ -407,7 +414,8 @@ nsis_string() {
     echo "# \"<directory>\\<GameExeName>\" has at most $COMMAND_LINE_MAX bytes."
     printf 'TITLE_GAME_DIRECTORY_MAX=%q\n' "$game_directory_max"
     echo "# The longest directory the example installer takes: <directory>\\$UNINSTALLER_NAME"
-    echo "# must fit Windows' path limit, and the game must start from it."
+    echo "# and each of the game's files must fit Windows' path limit, and the game"
+    echo "# must start from it."
     printf 'TITLE_INSTALL_DIRECTORY_MAX=%q\n' "$install_directory_max"
 } >"$outdir/title.sh.new" || exit 1
 
@@ -429,6 +437,8 @@ nsis_string() {
     echo "set(TITLE_ICON [==[$icon_path]==])"
     echo "set(TITLE_ICON_KIND $icon_kind)"
     echo "set(TITLE_INSTALLER_FILES [==[$files_path]==])"
+    echo "set(TITLE_codepage $codepage)"
+    echo "set(TITLE_INSTALL_DIRECTORY_MAX $install_directory_max)"
 } >"$outdir/title.cmake.new" || exit 1
 
 # Rewritten only when they change, so that a configure rebuilds nothing else.

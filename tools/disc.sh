@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
 # Makes the game's disc: lays out the files that go on it and masters them
-# into an ISO 9660 image with Joliet names, volume QUORVALE.
+# into an ISO 9660 image with Joliet names, under the title's volume id.
 #
-#   tools/disc.sh [--sign SIGN_OPTIONS...]
-#       Builds the win32 preset, then writes build/disc/ (the files),
-#       build/quorvale.iso and build/SHA256SUMS (the image and each file).
-#   tools/disc.sh --from BUILD_DIR --out DIR [--installer FILE] [--sign SIGN_OPTIONS...]
-#       Builds nothing: takes Launcher.exe (and the installer, unless given)
-#       from BUILD_DIR, a built win32 tree, and writes DIR/disc/,
-#       DIR/quorvale.iso and DIR/SHA256SUMS. For the tests, which must not
-#       build the tree they run from.
+#   tools/disc.sh [--title FILE] [--sign SIGN_OPTIONS...]
+#       Builds the win32 preset for the title (the default title unless
+#       --title names another: shell/title.sh says where it builds), then
+#       writes, beside that build folder, disc/ (the files), <volume>.iso
+#       (the title's volume id in lower case) and SHA256SUMS (the image and
+#       each file): build/disc/, build/<volume>.iso and build/SHA256SUMS for
+#       the default title.
+#   tools/disc.sh --from BUILD_DIR --out DIR [--installer FILE | --stand-in] [--sign SIGN_OPTIONS...]
+#       Builds nothing: takes Launcher.exe and the game's installer from
+#       BUILD_DIR, a built win32 tree, and its title from the values its
+#       configure step wrote, and writes DIR/disc/, DIR/<volume>.iso and
+#       DIR/SHA256SUMS. For the tests, which must not build the tree they run
+#       from.
 #
-# The disc holds Launcher.exe, install.exe (the game's installer when the
-# project builds one, else the test stand-in; the script says which) and
-# AUTORUN.INF, which has AutoPlay start the launcher from the disc's root.
+# The disc holds Launcher.exe, the game's installer under the title's
+# InstallerName, and AUTORUN.INF, which has AutoPlay start the launcher from
+# the disc's root and names the disc with the title's name. The installer is
+# the project's (BUILD_DIR/installer/<InstallerName>), or the publisher's own
+# with --installer FILE; without either the script stops. --stand-in makes a
+# test disc instead, with the tests' stand-in installer
+# (BUILD_DIR/tests/wine/<InstallerName>, or the test build --installer names),
+# and says so in SHA256SUMS and on its output.
 #
 # --add FILE (repeatable) puts a further file in the disc's root, a read-me
 # say, under its own name.
@@ -26,6 +36,7 @@
 # set), so that the same files give the same image, byte for byte.
 # Exits non-zero, saying why, when a file is missing or a name cannot be an
 # ISO 9660 name.
+# shellcheck disable=SC2154 # TITLE_*: the build's title values, sourced when it runs
 set -euo pipefail
 # Names are checked byte by byte, whatever the caller's language.
 export LC_ALL=C
@@ -37,12 +48,14 @@ die() {
     exit 1
 }
 
-build_dir='' out_dir='' installer='' sign_args=() signing=0 extra=()
+build_dir='' out_dir='' installer='' stand_in=0 title='' sign_args=() signing=0 extra=()
 while [ $# -gt 0 ]; do
     case $1 in
         --from) [ $# -ge 2 ] || die "--from needs a directory"; build_dir=$2; shift 2 ;;
         --out) [ $# -ge 2 ] || die "--out needs a directory"; out_dir=$2; shift 2 ;;
         --installer) [ $# -ge 2 ] || die "--installer needs a file"; installer=$2; shift 2 ;;
+        --stand-in) stand_in=1; shift ;;
+        --title) [ $# -ge 2 ] || die "--title needs a title file"; title=$2; shift 2 ;;
         --add) [ $# -ge 2 ] || die "--add needs a file"; extra+=("$2"); shift 2 ;;
         --sign) signing=1; shift ;;
         --cert | --key | --pkcs12 | --pass-file | --timestamp | --ca-file)
@@ -56,20 +69,28 @@ done
 if { [ -n "$build_dir" ] && [ -z "$out_dir" ]; } || { [ -z "$build_dir" ] && [ -n "$out_dir" ]; }; then
     die "--from and --out go together"
 fi
+[ -z "$title" ] || [ -z "$build_dir" ] ||
+    die "--title goes without --from: a build folder's title is the one it was configured with"
 [ "$signing" = 0 ] || [ ${#sign_args[@]} -gt 0 ] || die "--sign needs the signing options (see tools/sign.sh)"
 
+# shellcheck source-path=SCRIPTDIR source=../shell/title.sh
+. "$root/shell/title.sh"
 if [ -z "$build_dir" ]; then
+    title=$(title_file "$title") || die "no such title file"
     # shellcheck source-path=SCRIPTDIR source=deps.sh
     . "$root/tools/deps.sh"
     install_missing "${BUILD_PACKAGES[@]}"
-    mkdir -p "$root/build"
-    if ! (cd "$root" && cmake --preset win32 && cmake --build --preset win32 --parallel "$(nproc)") >"$root/build/disc-build.log" 2>&1; then
-        cat "$root/build/disc-build.log" >&2
-        die "the win32 preset did not build (above)"
+    build_dir=$(title_build_dir "$title" win32)
+    out_dir=$(dirname "$build_dir")
+    mkdir -p "$out_dir"
+    if ! { build_dir=$(title_configure "$title" win32) &&
+        cmake --build "$build_dir" --parallel "$(nproc)"; } >"$out_dir/disc-build.log" 2>&1; then
+        cat "$out_dir/disc-build.log" >&2
+        die "the win32 preset did not build for $title (above)"
     fi
-    build_dir=$root/build/win32 out_dir=$root/build
 fi
 command -v xorriso >/dev/null || die "xorriso not found: install it (Debian package xorriso)"
+title_load "$build_dir" 2>/dev/null || die "$build_dir holds no title values (title/title.sh): configure it with the win32 preset first"
 
 # Every date on the disc.
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -82,21 +103,24 @@ fi
 
 launcher=$build_dir/Launcher.exe
 [ -f "$launcher" ] || die "$launcher is missing: build the win32 preset first"
-if [ -z "$installer" ]; then
-    if [ -f "$build_dir/installer/install.exe" ]; then
-        installer=$build_dir/installer/install.exe
-        echo "disc.sh: install.exe is the game's installer, $installer"
-    else
-        installer=$build_dir/tests/wine/install.exe
-        echo "disc.sh: install.exe is the test stand-in, $installer: the project builds no installer of its own yet"
-    fi
+installer_name=$TITLE_InstallerName
+if [ "$stand_in" = 1 ]; then
+    installer=${installer:-$build_dir/tests/wine/$installer_name}
+    test_disc="A TEST DISC: $installer_name on it is a stand-in for the tests ($installer), not the game's installer"
+    echo "disc.sh: $test_disc"
+elif [ -n "$installer" ]; then
+    echo "disc.sh: $installer_name is $installer, as asked"
 else
-    echo "disc.sh: install.exe is $installer, as asked"
+    installer=$build_dir/installer/$installer_name
+    [ -f "$installer" ] ||
+        die "no installer: $installer is missing. Build the win32 preset (installer/ builds the game's), give your own with --installer FILE, or make a test disc with --stand-in"
+    echo "disc.sh: $installer_name is the game's installer, $installer"
 fi
 [ -f "$installer" ] || die "$installer is missing (built by the win32 preset when it is one of ours)"
 
+image_name=${TITLE_DISC_VOLUME,,}.iso
 disc=$out_dir/disc
-iso=$out_dir/quorvale.iso
+iso=$out_dir/$image_name
 sums=$out_dir/SHA256SUMS
 mkdir -p "$out_dir"
 rm -rf "$disc" "$iso" "$sums"
@@ -104,13 +128,14 @@ mkdir "$disc"
 
 if [ "$signing" = 1 ]; then
     "$root/tools/sign.sh" "${sign_args[@]}" "$launcher" "$disc/Launcher.exe"
-    "$root/tools/sign.sh" "${sign_args[@]}" "$installer" "$disc/install.exe"
+    "$root/tools/sign.sh" "${sign_args[@]}" "$installer" "$disc/$installer_name"
 else
     cp "$launcher" "$disc/Launcher.exe"
-    cp "$installer" "$disc/install.exe"
+    cp "$installer" "$disc/$installer_name"
 fi
-# Windows reads it with the profile API; CR LF, as a Windows text file.
-printf '%s\r\n' '[autorun]' 'open=Launcher.exe' 'icon=Launcher.exe,0' 'label=Quorvale' >"$disc/AUTORUN.INF"
+# Windows reads it with the profile API: CR LF, as a Windows text file, and
+# the label in the title's code page.
+printf '%s\r\n' '[autorun]' 'open=Launcher.exe' 'icon=Launcher.exe,0' "label=$TITLE_name" >"$disc/AUTORUN.INF"
 for file in ${extra[@]+"${extra[@]}"}; do
     [ -f "$file" ] || die "$file is missing"
     [ ! -e "$disc/${file##*/}" ] || die "${file##*/} is on the disc already"
@@ -126,11 +151,12 @@ for file in "$disc"/* "$disc"/.[!.]*; do
     name=${file##*/}
     [ -f "$file" ] || die "$name: only files go on the disc"
     [[ $name =~ ^[A-Za-z0-9_]{1,8}(\.[A-Za-z0-9_]{1,3})?$ ]] ||
-        die "$name is not a valid ISO 9660 name: at most 8 letters, digits or _, then at most a dot and 3 more"
+        die "$name is not a valid ISO 9660 name: at most 8 letters, digits or _, then at most a dot and 3 more$(
+            [ "$name" != "$TITLE_InstallerName" ] || echo " (the title's InstallerName)")"
     [ -z "${iso_names[${name^^}]:-}" ] || die "$name and ${iso_names[${name^^}]} are the same ISO 9660 name"
     iso_names[${name^^}]=$name
 done
-for name in AUTORUN.INF Launcher.exe install.exe; do
+for name in AUTORUN.INF Launcher.exe "$TITLE_InstallerName"; do
     [ -f "$disc/$name" ] || die "the disc lacks $name"
 done
 
@@ -138,7 +164,7 @@ chmod 0644 "$disc"/*
 touch -d "@$epoch" "$disc"/* "$disc"
 # SOURCE_DATE_EPOCH sets the volume's dates and its id from the epoch, and
 # every file's dates from its time, set just above.
-if ! SOURCE_DATE_EPOCH=$epoch xorriso -as mkisofs -quiet -iso-level 1 -J -V QUORVALE \
+if ! SOURCE_DATE_EPOCH=$epoch xorriso -as mkisofs -quiet -iso-level 1 -J -V "$TITLE_DISC_VOLUME" \
     -o "$iso.new" "$disc" 2>"$out_dir/xorriso.log"; then
     cat "$out_dir/xorriso.log" >&2
     rm -f "$iso.new"
@@ -147,5 +173,9 @@ fi
 rm -f "$out_dir/xorriso.log"
 mv "$iso.new" "$iso"
 
-(cd "$out_dir" && LC_ALL=C sha256sum quorvale.iso disc/*) >"$sums"
+{
+    # sha256sum -c passes over lines that start with #.
+    [ -z "${test_disc:-}" ] || echo "# $test_disc"
+    (cd "$out_dir" && sha256sum "$image_name" disc/*)
+} >"$sums"
 echo "disc.sh: $iso ($(stat -c %s "$iso") bytes), $sums"

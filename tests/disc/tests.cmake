@@ -6,10 +6,14 @@
 set(disc_source_dir ${PROJECT_SOURCE_DIR}/tests/disc)
 set(disc_work_dir ${PROJECT_BINARY_DIR}/tests/disc)
 
+# Every name, text and limit the tests expect comes from the build's title.
+set(disc_title_environment TITLE_SH=${TITLE_DIR}/title.sh)
+
 # tools/disc.sh twice gives the same image; what is on it; its failures.
 add_test(NAME disc_check
          COMMAND bash ${disc_source_dir}/disc-check.sh ${PROJECT_BINARY_DIR} ${disc_work_dir}/check)
-set_tests_properties(disc_check PROPERTIES LABELS "disc;reproducible" TIMEOUT 120)
+set_tests_properties(disc_check PROPERTIES
+    LABELS "disc;reproducible;proof" TIMEOUT 120 ENVIRONMENT "${disc_title_environment}")
 
 # The image the disc scenarios put in drive D:.
 add_test(NAME win32_disc_image
@@ -18,7 +22,7 @@ set_tests_properties(win32_disc_image PROPERTIES
     LABELS "win32;disc" TIMEOUT 120 FIXTURES_SETUP win32_disc_image)
 set_tests_properties(${scenario_tests_disc-scenarios.sh} PROPERTIES
     FIXTURES_REQUIRED "win32_prefix;win32_disc_image"
-    ENVIRONMENT "${wine_environment};DISC_DIR=${disc_work_dir}/image")
+    ENVIRONMENT "${wine_environment};${disc_title_environment};DISC_DIR=${disc_work_dir}/image")
 
 # tools/sign.sh with a throwaway certificate; the signed copy it leaves then
 # runs the later-run scenario under Wine.

@@ -5,9 +5,10 @@
 # scenarios in scenarios.sh, on the shipped 32-bit file only (label win32:
 # see CMakeLists.txt). The disc is drive D:, a CD-ROM drive in Wine's drive
 # settings, read-only, holding the files of the image that tools/disc.sh
-# made for the test (DISC_DIR/quorvale.iso, made by tests/disc/image.sh),
+# made for the test (the one image in DISC_DIR, made by tests/disc/image.sh),
 # extracted from the image itself. AutoPlay's part is played by autoplay.exe:
-# it reads open= from D:\AUTORUN.INF and starts that program in D:\.
+# it reads open= from D:\AUTORUN.INF and starts that program in D:\. Names
+# come from the build's title (TITLE_SH, read by lifecycle.sh).
 #
 # The image holds the installer's silent variant when the project builds
 # one (DISC_DIR/installer says "silent"), else the test stand-in, which
@@ -20,9 +21,11 @@ DiscRoot='D:\'
 # The disc in drive D:, from the image; with "--without NAME" a disc on which
 # that file is missing.
 disc_in_drive() {
-    local image=${DISC_DIR:-}/quorvale.iso dir=$WINE_SCRATCH/disc
-    if [ -z "${DISC_DIR:-}" ] || [ ! -f "$image" ]; then
-        fail "no disc image: DISC_DIR must name the directory tests/disc/image.sh wrote"
+    title_values || return 1
+    local images=("${DISC_DIR:-}"/*.iso) dir=$WINE_SCRATCH/disc
+    local image=${images[0]}
+    if [ -z "${DISC_DIR:-}" ] || [ ${#images[@]} -ne 1 ] || [ ! -f "$image" ]; then
+        fail "no disc image, or more than one: DISC_DIR must name the directory tests/disc/image.sh wrote"
         return 1
     fi
     mkdir -p "$dir" || return 1
@@ -87,16 +90,16 @@ expect_disc_untouched() {
     check "the disc after the run" "$(cat "$WINE_SCRATCH/disc.before")" "$(disc_listing "$WINE_SCRATCH/disc")"
 }
 
-scenario_disc_first_run() {
+scenario_disc_first_run() { # proof
     disc_in_drive || return 1
     no_entry
-    installer_installs 'C:\Games\Quorvale'
+    installer_installs "$GameDir"
     launch_from_disc
     expect_autoplay 'autoplay: started D:\Launcher.exe in D:\'
     expect_status 1
     if disc_installer_is_standin; then
         expect_programs installer game
-        check "the game installed" yes "$([ -f "$WINE_C/Games/Quorvale/Quor.exe" ] && echo yes || echo no)"
+        check "the game installed" yes "$([ -f "$(unix_path "$GameDir")/$TITLE_GameExeName" ] && echo yes || echo no)"
     else
         # The real installer records how it was started and where it
         # installed; the stand-in also records the directory it ran in.
@@ -104,8 +107,8 @@ scenario_disc_first_run() {
         check "installer started from" 'D:' "$(wine_log_values installer started_from)"
         expect_installed "$GameDir" yes
     fi
-    expect_game 'C:\Games\Quorvale'
-    expect_ini entry 'C:\Games\Quorvale'
+    expect_game "$GameDir"
+    expect_ini entry "$GameDir"
     expect_descriptor absent
     expect_boxes
     expect_disc_untouched
@@ -115,14 +118,15 @@ scenario_disc_first_run() {
 
 scenario_disc_later_run() {
     disc_in_drive || return 1
-    game_in 'C:\Games\Quorvale'
+    entry "$GameDir"
+    game_in "$GameDir"
     # Should the installer run by mistake it would leave a descriptor.
     installer_installs 'C:\Games\Other'
     launch_from_disc
     expect_autoplay 'autoplay: started D:\Launcher.exe in D:\'
     expect_status 1
     expect_programs game
-    expect_game 'C:\Games\Quorvale'
+    expect_game "$GameDir"
     expect_ini unchanged
     expect_descriptor absent
     expect_boxes
@@ -134,7 +138,7 @@ scenario_disc_later_run() {
 scenario_disc_program_missing() {
     disc_in_drive --without Launcher.exe || return 1
     no_entry
-    installer_installs 'C:\Games\Quorvale'
+    installer_installs "$GameDir"
     launch_from_disc
     expect_autoplay 'autoplay: D:\AUTORUN.INF names D:\Launcher.exe, which is not on the disc'
     expect_status 2

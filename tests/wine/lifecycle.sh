@@ -6,28 +6,57 @@
 # reinstall. Sourced by scenario.sh, like scenarios.sh, whose words it uses.
 # NSIS makes 32-bit programs only, so CMake runs these on the 32-bit route
 # alone (label win32); INSTALLER_DIR names the directory the build put the
-# installers in (silent/install.exe, cancel/install.exe).
+# installers in: the tests' variants silent/<InstallerName> and
+# cancel/<InstallerName>, built with tests/installer/variant.nsh, and the
+# one that ships, <InstallerName>. Every name comes from the build's title
+# (TITLE_SH): the scenarios marked "proof" also run on the second sample
+# title.
 #
 # The installer also writes the registry (its Add/Remove Programs entry),
 # which the slots compare with the template's at the end: every scenario here
 # ends by uninstalling, which removes it again.
 
-UninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvale'
-GameDir='C:\Games\Quorvale'
+# The build's title: CMake names its values in TITLE_SH. Without them these
+# scenarios fail at their start (title_values), the others run on.
+if [ -n "${TITLE_SH:-}" ]; then
+    # shellcheck source=/dev/null # generated at configure time
+    source "$TITLE_SH"
+fi
+title_values() {
+    [ -n "${TITLE_InstallerName:-}" ] && return 0
+    fail "no title values: TITLE_SH (${TITLE_SH:-unset}) must name the build's title/title.sh"
+    return 1
+}
 
-# real_installer silent|cancel: the NSIS installer, not the stand-in, as
-# C:\Setup\install.exe.
+# Named on reg's command line, which Wine reads in the Unix locale's UTF-8.
+UninstallKey="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${TITLE_name_utf8:-}"
+# In the title's code page, as the installer and the launcher hold it.
+GameDir=${TITLE_INSTALL_DIRECTORY:-}
+Uninstaller=uninstall.exe
+# Windows' longest path, and so the longest command line the launcher makes.
+PathMax=259
+
+# Text in the title's code page as the Unix side has it, in UTF-8: on a
+# command line or in the environment, which Wine reads so, and in file names,
+# which it writes so.
+unix_text() { printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8; }
+unix_path() { wine_c_path "$(unix_text "$1")"; }
+
+# real_installer silent|cancel: the NSIS installer, not the stand-in, under
+# the title's InstallerName in C:\Setup.
 real_installer() {
-    if [ -z "${INSTALLER_DIR:-}" ] || [ ! -f "$INSTALLER_DIR/$1/install.exe" ]; then
-        fail "no installer $1/install.exe in INSTALLER_DIR (${INSTALLER_DIR:-unset}): build the win32 preset"
+    title_values || return 1
+    local file=${INSTALLER_DIR:-}/$1/$TITLE_InstallerName
+    if [ -z "${INSTALLER_DIR:-}" ] || [ ! -f "$file" ]; then
+        fail "no installer $1/$TITLE_InstallerName in INSTALLER_DIR (${INSTALLER_DIR:-unset}): build the win32 preset"
         return 1
     fi
-    wine_put "$SetupDir" "$INSTALLER_DIR/$1/install.exe"
+    wine_put "$SetupDir" "$file"
 }
 
 # The directory the silent installer installs into instead of its default
 # (the launcher passes no /D=, but passes its environment on).
-installs_into() { installer_env TEST_INSTALL_DIR="$1"; }
+installs_into() { installer_env TEST_INSTALL_DIR="$(unix_text "$1")"; }
 
 # expect_run [NAME...]: which programs ran, in order; the real installer, when
 # it runs, must have been started as the stand-in is, and say where it
@@ -44,24 +73,41 @@ virtual_store_win_ini() {
     printf '%s/VirtualStore/windows/win.ini\n' "${users[0]}"
 }
 
-# expect_installed DIR yes|no: the game's files and uninstaller in DIR, and
-# the Add/Remove Programs entry naming it.
+# The icon images of a program, as bytes.
+icon_images() { wrestool -x --raw --type=3 "$1" 2>/dev/null | sha256sum | cut -c1-16; }
+
+# expect_installed DIR yes|no: the game and its uninstaller in DIR, and the
+# Add/Remove Programs entry naming it. Installed, the uninstaller shows the
+# installer's icon, the title's.
 expect_installed() {
-    local dir path want=$2 files=no
-    path=$(wine_c_path "$1")
-    [ -f "$path/Quor.exe" ] && [ -f "$path/uninstall.exe" ] && files=yes
-    check "game files and uninstall.exe in $1" "$want" "$files"
+    local path want=$2 files=no
+    path=$(unix_path "$1")
+    [ -f "$path/$TITLE_GameExeName" ] && [ -f "$path/$Uninstaller" ] && files=yes
+    check "$TITLE_GameExeName and $Uninstaller in $1" "$want" "$files"
     if [ "$want" = no ]; then
         check "directory $1 still there" no "$([ -e "$path" ] && echo yes || echo no)"
+    elif [ "$files" = yes ]; then
+        check "$Uninstaller's icon" "$(icon_images "$INSTALLER_DIR/$TITLE_InstallerName")" "$(icon_images "$path/$Uninstaller")"
     fi
     local entry
+    oem_codepage || return 1
     entry=$("$WINE" reg query "$UninstallKey" /v UninstallString 2>/dev/null </dev/null 9>&- |
-        sed -n 's/^ *UninstallString *REG_SZ *//p' | tr -d '\r')
+        iconv -f "CP$OemCodepage" -t UTF-8 | sed -n 's/^ *UninstallString *REG_SZ *//p' | tr -d '\r')
     if [ "$want" = yes ]; then
-        check "Add/Remove Programs entry" "\"$1\\uninstall.exe\"" "$entry"
+        check "Add/Remove Programs entry" "$(unix_text "\"$1\\$Uninstaller\"")" "$entry"
     else
         check "Add/Remove Programs entry" "" "$entry"
     fi
+}
+
+# reg prints in the OEM code page, which the registry names: OemCodepage.
+OemCodepage=
+oem_codepage() {
+    [ -n "$OemCodepage" ] || OemCodepage=$("$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' \
+        /v OEMCP 2>/dev/null </dev/null 9>&- | sed -n 's/^ *OEMCP *REG_SZ *//p' | tr -d '\r')
+    [ -n "$OemCodepage" ] && return 0
+    fail "could not read the OEM code page (OEMCP), in which reg prints"
+    return 1
 }
 
 # uninstall DIR: the player removes the game as Add/Remove Programs does,
@@ -71,9 +117,9 @@ expect_installed() {
 uninstall() {
     wine_watch_start || return 1
     local status=0
-    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$1\\uninstall.exe" /S </dev/null 9>&-) || status=$?
+    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$(unix_text "$1")\\$Uninstaller" /S </dev/null 9>&-) || status=$?
     wine_watch_stop
-    check "uninstall.exe exit status" 0 "$status"
+    check "$Uninstaller exit status" 0 "$status"
     local left
     left=$(wine_processes left | cut -f2 | paste -sd, -)
     [ -z "$left" ] || fail "programs still running long after the uninstaller ended (then ended): $left"
@@ -100,9 +146,9 @@ reboot_renames_done() {
 }
 
 # expect_no_entry FILE WHAT: WIN.INI (or a copy) as before the first run,
-# without [Quorvale] Path and with everything else.
+# without the title's entry and with everything else.
 expect_no_entry() {
-    check "$2 without the Path entry" "$(ini_lines "$WINE_SCRATCH/ini.first")" "$(ini_lines "$1")"
+    check "$2 without [$TITLE_ProfileSection] $TITLE_ProfileKey" "$(ini_lines "$WINE_SCRATCH/ini.first")" "$(ini_lines "$1")"
 }
 
 phase() { printf -- '-- %s\n' "$1"; }
@@ -116,6 +162,7 @@ first_run_into() {
     launch
     expect_status 1
     EXPECTED_DIR=$dir expect_run installer game
+    check "installer result" 'done' "$(wine_log_values installer result)"
     expect_game "$dir"
     expect_ini entry "$dir"
     expect_descriptor absent
@@ -126,7 +173,7 @@ first_run_into() {
 
 # --- the lifecycle -------------------------------------------------------------
 
-scenario_nsis_first_and_later_run() {
+scenario_nsis_first_and_later_run() { # proof
     phase 'first run: the installer runs, the game starts from where it installed'
     first_run_into "$GameDir"
     phase 'later run: the game starts, the installer does not run'
@@ -141,7 +188,7 @@ scenario_nsis_first_and_later_run() {
     uninstall "$GameDir"
 }
 
-scenario_nsis_uninstall_and_reinstall() {
+scenario_nsis_uninstall_and_reinstall() { # proof
     phase 'first run'
     first_run_into "$GameDir"
 
@@ -152,7 +199,7 @@ scenario_nsis_uninstall_and_reinstall() {
     store=$(virtual_store_win_ini)
     mkdir -p "$(dirname "$store")"
     cp "$WINE_C/windows/win.ini" "$store"
-    descriptor_before 'DestinationPath=%s\r\n' "$GameDir"
+    descriptor_before '%s=%s\r\n' "$TITLE_DescriptorKey" "$GameDir"
     uninstall "$GameDir"
     expect_no_entry "$WINE_C/windows/win.ini" WIN.INI
     expect_no_entry "$store" "the VirtualStore copy of WIN.INI"
@@ -200,46 +247,56 @@ scenario_nsis_descriptor_as_written() {
     expect_run installer
     expect_ini unchanged
     expect_descriptor present
-    expect_boxes 'Could not write to WIN.INI!'
-    check "descriptor's bytes" "$(printf 'DestinationPath=%s\r\n' "$GameDir" | od -An -c -w1024 | tr -s ' ')" \
-        "$(od -An -c -w1024 "$WINE_C/marlock.ini" | tr -s ' ')"
+    expect_boxes "$TITLE_CannotWriteProfile"
+    check "descriptor's bytes" "$(printf '%s=%s\r\n' "$TITLE_DescriptorKey" "$GameDir" | od -An -c -w1024 | tr -s ' ')" \
+        "$(od -An -c -w1024 "$WINE_C/$TITLE_DescriptorFileName" | tr -s ' ')"
     phase 'uninstalled: the leftover descriptor goes too'
     uninstall "$GameDir"
     expect_descriptor absent
 }
 
-# Unquoted, "C:\Games\Quorvale Deluxe\Quor.exe" would start C:\Games\Quorvale.exe.
+# Unquoted, "<directory> Deluxe\<game>" would start what comes before the
+# first blank, with .exe added.
 scenario_nsis_directory_with_spaces() {
-    local dir='C:\Games\Quorvale Deluxe'
-    decoy_at 'C:\Games\Quorvale.exe'
+    local dir="$GameDir Deluxe"
+    decoy_at "${dir%% *}.exe"
     first_run_into "$dir"
     phase 'uninstalled'
     uninstall "$dir"
     expect_no_entry "$WINE_C/windows/win.ini" WIN.INI
 }
 
-# The game's command line fits a directory of 248 bytes, and
-# "<directory>\uninstall.exe" one of 245 (Windows' limit of 259 bytes for a
-# path): the installer refuses 246 and takes 245.
-scenario_nsis_directory_length() {
-    phase 'a directory of 246 bytes: refused, nothing installed'
-    local dir
-    dir=$(long_directory 246)
+# The installer takes the longest directory from which the game starts (its
+# command line "<directory>\<GameExeName>" in quotes) and its uninstaller
+# "<directory>\uninstall.exe" can be removed (Windows' path limit), and
+# refuses one byte more before it copies anything.
+scenario_nsis_directory_length() { # proof
+    local limit=$TITLE_INSTALL_DIRECTORY_MAX dir
+    phase "a directory of $((limit + 1)) bytes: refused, nothing installed"
+    dir=$(long_directory $((limit + 1)))
     no_entry
     real_installer silent || return 1
     installs_into "$dir"
     launch
     expect_status 0
     EXPECTED_DIR=$dir expect_run installer
-    check "installer refused" 'too long' "$(wine_log_values installer refused)"
+    check "installer result" failed "$(wine_log_values installer result)"
     expect_ini unchanged
     expect_descriptor absent
     expect_boxes
     expect_installed "$dir" no
 
-    phase 'a directory of 245 bytes: installed, the game starts'
+    phase "a directory of $limit bytes: installed, the game starts"
     run_env=()
-    dir=$(long_directory 245)
+    dir=$(long_directory "$limit")
     first_run_into "$dir"
+    # And one byte more would not have worked: the game's command line or a
+    # file's path would have been too long.
+    local longest
+    longest=$(cd "$(unix_path "$dir")" && find . -type f -printf '%P\n' | awk '{ if (length($0) > n) n = length($0) } END { print n }')
+    check "the longest path or command line with one byte more, over $PathMax bytes" yes \
+        "$([ $((limit + 1 + 3 + ${#TITLE_GameExeName})) -gt "$PathMax" ] ||
+            [ $((limit + 1 + 1 + longest)) -gt "$PathMax" ] && echo yes ||
+            echo "no: $((limit + 1 + 3 + ${#TITLE_GameExeName})) and $((limit + 1 + 1 + longest))")"
     uninstall "$dir"
 }

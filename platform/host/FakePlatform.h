@@ -2,7 +2,7 @@
 //
 // WIN.INI is a map, process starts and their outcomes are scripted, message
 // boxes and calls are recorded. Files are real: the descriptor path that the
-// launcher forms ("C:\marlock.ini" by default) names a file in the current
+// launcher forms ("C:\<DescriptorFileName>") names a file in the current
 // directory of the test process, opened and read as CreateFileA and ReadFile
 // would, with switches for the failures a real disk can have. The heap is
 // the C library's, with the blocks still held counted; a new block is filled

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2154 # TITLE_*: the build's title values, sourced below
 # Checks tools/sign.sh with a throwaway self-signed code-signing certificate
 # made here: the signed copy verifies with that certificate as the trusted
 # root, fails once one byte is changed, passes the same inspection as the
@@ -13,6 +14,8 @@
 set -u
 [ $# -eq 3 ] || { echo "usage: $0 OBJDUMP LAUNCHER_EXE OUT_DIR" >&2; exit 2; }
 objdump=$1 launcher=$2 out=$3
+# shellcheck source=/dev/null # generated at configure time
+source "${TITLE_SH:?names the title values of the build}" || exit 1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 sign_sh=$root/tools/sign.sh
 
@@ -25,7 +28,7 @@ printf 'correct horse\n' >"$keys/password"
 printf 'wrong horse\n' >"$keys/wrong"
 # The publisher's certificate, and another's key that does not belong to it.
 for who in publisher other; do
-    openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Quorvale test $who" \
+    openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Test $who" \
         -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature \
         -keyout "$keys/$who.key" -out "$keys/$who.pem" -passout "file:$keys/password" 2>/dev/null ||
         { echo "FAIL  openssl could not make a certificate"; exit 1; }
@@ -67,7 +70,7 @@ output=$(verify "$signed") && status=0 || status=$?
 printf '        %s\n' "${output//$'\n'/$'\n'        }"
 check "verified with the certificate as the trusted root" 0 "$status"
 check "digest" "SHA256" "$(sed -n 's/^Message digest algorithm *: *//p' <<<"$output" | head -n1)"
-check "signer" "/CN=Quorvale test publisher" "$(sed -n 's/^[[:space:]]*Subject: *//p' <<<"$output" | head -n1)"
+check "signer" "/CN=Test publisher" "$(sed -n 's/^[[:space:]]*Subject: *//p' <<<"$output" | head -n1)"
 read -r stored computed < <("$root/tools/pe-checksum.sh" "$signed")
 check "PE checksum in the header, as computed" "$computed" "$stored"
 check "verified against another root" fails "$(osslsigncode verify -CAfile "$keys/other.pem" -in "$signed" >/dev/null 2>&1 && echo passes || echo fails)"
@@ -99,14 +102,14 @@ check "signed with a key without a password, verified" 0 "$(verify "$out/plain.e
 rm -f "$out/plain.exe"
 
 # The disc with signed programs; the build's own stay unsigned.
-installer=$(dirname "$launcher")/tests/wine/install.exe
+installer=$(dirname "$launcher")/tests/wine/$TITLE_InstallerName
 "$root/tools/disc.sh" --from "$(dirname "$launcher")" --out "$out/disc" --installer "$installer" --sign --cert "$keys/publisher.pem" \
     --key "$keys/publisher.key" --pass-file "$keys/password" --ca-file "$keys/publisher.pem" >/dev/null
-for program in Launcher.exe install.exe; do
+for program in Launcher.exe "$TITLE_InstallerName"; do
     check "signed disc: $program verified" 0 "$(verify "$out/disc/disc/$program" >/dev/null; echo $?)"
 done
 check "signed disc: Launcher.exe is the launcher" "the same" "$(same_program "$out/disc/disc/Launcher.exe" "$launcher")"
-check "signed disc: install.exe is the installer" "the same" "$(same_program "$out/disc/disc/install.exe" "$installer")"
+check "signed disc: $TITLE_InstallerName is the installer" "the same" "$(same_program "$out/disc/disc/$TITLE_InstallerName" "$installer")"
 check "signed disc: the build's Launcher.exe" unchanged \
     "$([ "$(sha256sum <"$launcher")" = "$unsigned_sum" ] && echo unchanged || echo changed)"
 rm -rf "$out/disc"

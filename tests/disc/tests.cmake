@@ -29,7 +29,8 @@ set_tests_properties(${scenario_tests_disc-scenarios.sh} PROPERTIES
 add_test(NAME sign_check
          COMMAND bash ${disc_source_dir}/sign-check.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher>
                  ${disc_work_dir}/signed)
-set_tests_properties(sign_check PROPERTIES LABELS sign TIMEOUT 120 FIXTURES_SETUP win32_signed)
+set_tests_properties(sign_check PROPERTIES LABELS sign TIMEOUT 120 FIXTURES_SETUP win32_signed
+    ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)
 add_test(NAME win32_signed_later_run
          COMMAND bash ${scenario_script} run ${disc_work_dir}/signed/Launcher.exe
                  $<TARGET_FILE_DIR:test_installer> ${template} later_run)

@@ -8,7 +8,7 @@
 //   PlatformCheck.exe WORK_DIR
 //
 // Started by platform-check.sh from a directory that holds the stand-in
-// installer (install.exe), with decoys named install.exe in this program's own
+// installer (InstallerName), with decoys of that name in this program's own
 // directory and in the Windows and system directories, and a planted
 // shell32.dll beside this program and in the current directory, which Wine
 // is told to prefer to its own; WORK_DIR is an empty directory for the
@@ -119,7 +119,7 @@ void CheckWholeFiles(const std::string& work)
         std::string bytes;
     };
     const Case cases[] = {
-        {"a descriptor", "[Setup]\r\nDestinationPath=C:\\Games\\Quorvale\r\n"},
+        {"a descriptor", std::string("[Setup]\r\n") + DescriptorKey + "=C:\\Games\\Game\r\n"},
         // Read as they are: the text-mode view is the parser's business.
         // Split so that the d is not read as a hex digit of the escape.
         // clang-format off
@@ -147,13 +147,14 @@ void CheckWholeFiles(const std::string& work)
 
     // An installer that has not closed the file yet does not keep us out.
     const std::string open = work + "\\open.ini";
-    WriteBytes(open, "DestinationPath=C:\\Q\r\n");
+    const std::string line = std::string(DescriptorKey) + "=C:\\Q\r\n";
+    WriteBytes(open, line);
     const HANDLE writer = CreateFileA(open.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     Check(writer != INVALID_HANDLE_VALUE, "another handle open for writing", "open",
           writer != INVALID_HANDLE_VALUE ? "open" : ErrorText(GetLastError()));
     const Reading whileOpen = ReadTheLaunchersWay(open);
-    CheckEqual("reading a file open for writing elsewhere", Shown("DestinationPath=C:\\Q\r\n"),
+    CheckEqual("reading a file open for writing elsewhere", Shown(line),
                whileOpen.ok ? Shown(whileOpen.bytes) : "failed, " + ErrorText(GetLastError()));
     CloseHandle(writer);
 
@@ -162,7 +163,7 @@ void CheckWholeFiles(const std::string& work)
         const char* name;
         std::string path;
     };
-    const std::string directory = work + "\\marlock.ini";
+    const std::string directory = work + "\\" + DescriptorFileName;
     CreateDirectoryA(directory.c_str(), nullptr);
     for (const Failure& f : {Failure{"a missing file", work + "\\missing.ini"}, Failure{"a directory", directory}}) {
         const Reading reading = ReadTheLaunchersWay(f.path);
@@ -258,12 +259,13 @@ void CheckShellStart(const std::string& work)
     SetEnvironmentVariableA("TEST_INSTALL_EXIT", "7");
     // The shell looks up a bare name in App Paths too: it names a decoy.
     HKEY appPath;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\install.exe", 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, &appPath, nullptr) == ERROR_SUCCESS) {
+    const std::string appPathKey = std::string("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + InstallerName;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, appPathKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &appPath,
+                        nullptr) == ERROR_SUCCESS) {
         char self[MAX_PATH];
         const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
         std::string decoy(self, length);
-        decoy = decoy.substr(0, decoy.rfind('\\') + 1) + "install.exe";
+        decoy = decoy.substr(0, decoy.rfind('\\') + 1) + InstallerName;
         RegSetValueExA(appPath, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(decoy.c_str()),
                        static_cast<DWORD>(decoy.size()) + 1);
         RegCloseKey(appPath);
@@ -304,7 +306,7 @@ void CheckShellStart(const std::string& work)
     // lies on the search path, and the shell shows no box of its own.
     SetCurrentDirectoryA(work.c_str());
     void* const none = StartInstallerThroughShell();
-    Check(none == nullptr, "start from a directory without install.exe", "no process",
+    Check(none == nullptr, std::string("start from a directory without ") + InstallerName, "no process",
           none == nullptr ? "no process" : "a process");
     if (none != nullptr)
         WaitForSingleObject(none, 30000);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the platform check (PlatformCheck.cpp) under Wine, in a copy of the
 # scenarios' template prefix: from C:\Setup, which holds the stand-in
-# installer, with decoys named install.exe in the check's own directory and
+# installer, with decoys of its name in the check's own directory and
 # in the Windows and system directories, where a search for the installer
 # would look before the current directory or instead of it; and with
 # PLANTED_DLL as a shell32.dll in the check's directory and in C:\Setup, which
@@ -11,7 +11,8 @@
 #   platform-check.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE PLANTED_DLL
 #
 # Run it under tools/namespace.sh; with WINE_ARCH=win32, under
-# tools/namespace.sh --i386. Exits with the check's status.
+# tools/namespace.sh --i386; TITLE_SH names the build's title values. Exits
+# with the check's status.
 set -u
 
 here=$(dirname "$0")
@@ -23,6 +24,8 @@ if [ $# -ne 5 ]; then
     exit 2
 fi
 check_exe=$1 launcher=$2 helpers=$3 template=$4 planted=$5
+# shellcheck source=/dev/null # generated at configure time
+source "${TITLE_SH:?names the title values of the build}" || exit 1
 
 # Wine's own error lines go to the output, for a check that dies unrecorded.
 WINE_DEBUG=-all,err+all
@@ -30,11 +33,11 @@ wine_prefix_start "$launcher" "$helpers" "$template" || exit 1
 trap wine_prefix_end EXIT
 
 setup='C:\Setup' check_dir='C:\check'
-wine_put "$setup" "$WINE_HELPER_DIR/install.exe" &&
+wine_put "$setup" "$WINE_HELPER_DIR/$TITLE_InstallerName" &&
     wine_put "$check_dir" "$check_exe" &&
     wine_put "$check_dir\\work" || exit 1
 for dir in "$check_dir" 'C:\windows' 'C:\windows\system32'; do
-    cp "$WINE_HELPER_DIR/decoy.exe" "$(wine_c_path "$dir")/install.exe" || exit 1
+    cp "$WINE_HELPER_DIR/decoy.exe" "$(wine_c_path "$dir")/$TITLE_InstallerName" || exit 1
 done
 for dir in "$check_dir" "$setup"; do
     cp "$planted" "$(wine_c_path "$dir")/shell32.dll" || exit 1

@@ -24,9 +24,9 @@
 #   wine_prefix_end
 #       Ends the prefix's programs and removes it (kept when WINE_KEEP=1); for
 #       a prefix in use, removes only the scratch directory.
-#   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:; a
-#                                    path as the programs see it, in the
-#                                    title's code page (Wine names files in UTF-8)
+#   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:, which
+#                                    Wine names in UTF-8 (8-bit characters
+#                                    given so, not in the programs' code page)
 #   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
 #   wine_write_win_ini LINE...       replaces WIN.INI with these lines
 #   wine_ini_section NAME            prints a section of WIN.INI, header included
@@ -226,10 +226,6 @@ wine_c_path() {
         [Cc]:\\*) path=${path:3} ;;
         *) echo "wine.sh: not a path on C: $1" >&2; return 1 ;;
     esac
-    if [ -n "${TITLE_codepage:-}" ] && ! path=$(printf '%s' "$path" | iconv -f "CP$TITLE_codepage" -t UTF-8 2>/dev/null); then
-        echo "wine.sh: not a path in code page $TITLE_codepage: $1" >&2
-        return 1
-    fi
     printf '%s/%s\n' "$WINE_C" "${path//\\//}"
 }
 

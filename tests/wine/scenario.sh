@@ -105,6 +105,22 @@ utf8_of() {
     printf '%s' "$out"
 }
 
+# A text in the title's code page as the Unix side has it: in UTF-8, in which
+# Wine names files and reads the environment. Fails on a byte the code page
+# lacks.
+utf8_text() {
+    printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8 2>/dev/null || {
+        echo "scenario.sh: not a text of code page $TITLE_codepage: $(show "$(utf8_of "$1")")" >&2
+        return 1
+    }
+}
+
+# c_path 'C:\Dir': the Unix path of a path on C: as the programs see it.
+c_path() {
+    local path
+    path=$(utf8_text "$1") && wine_c_path "$path"
+}
+
 # check_text WHAT EXPECTED GOT: check, for texts in the title's code page.
 check_text() {
     if [ "$2" = "$3" ]; then
@@ -141,12 +157,17 @@ entry() { standard_win_ini "$1"; }
 no_entry() { standard_win_ini; }
 win_ini() { wine_write_win_ini "$@"; }
 
-game_in() { wine_put "$1" "$WINE_HELPER_DIR/$TITLE_GameExeName"; }
+# game_in 'C:\Dir': the game in that directory (as the programs see it, in
+# the title's code page, as are the paths of the words below).
+game_in() {
+    local dir
+    dir=$(c_path "$1") && mkdir -p "$dir" && cp "$WINE_HELPER_DIR/$TITLE_GameExeName" "$dir/"
+}
 
 # decoy_at 'C:\Dir\Name.exe': a program that must never run.
 decoy_at() {
     local path
-    path=$(wine_c_path "$1") || return 1
+    path=$(c_path "$1") || return 1
     mkdir -p "$(dirname "$path")" && cp "$WINE_HELPER_DIR/decoy.exe" "$path"
 }
 
@@ -155,7 +176,9 @@ installer_env() { run_env+=("$@"); }
 # The installer copies the game into DIR and names DIR in a CRLF descriptor.
 # (Wine takes the environment in UTF-8 and gives it to programs in the code page.)
 installer_installs() {
-    installer_env TEST_DESCRIPTOR_DIR="$(utf8_of "$1")" TEST_INSTALL_COPY="$GameSource"
+    local dir
+    dir=$(utf8_text "$1") || return 1
+    installer_env TEST_DESCRIPTOR_DIR="$dir" TEST_INSTALL_COPY="$GameSource"
 }
 
 # The installer writes these bytes (a printf format) as the descriptor.

@@ -259,7 +259,8 @@ void CheckShellStart(const std::string& work)
     SetEnvironmentVariableA("TEST_INSTALL_EXIT", "7");
     // The shell looks up a bare name in App Paths too: it names a decoy.
     HKEY appPath;
-    const std::string appPathKey = std::string("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + InstallerName;
+    const std::string appPathKey =
+        std::string("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + InstallerName;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, appPathKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &appPath,
                         nullptr) == ERROR_SUCCESS) {
         char self[MAX_PATH];

@@ -201,10 +201,12 @@ DescriptorValue FindKey(Window& window)
         }
         if (window.AtEnd())
             return parsed;
-        // A key that starts in the last bytes held may end in the next piece:
-        // a CR may stand before each of its bytes.
-        if (window.Size() > 2 * KeyLength)
-            window.DropBefore(window.Size() - 2 * KeyLength);
+        // A CR may stand before each byte of a key, so one spans at most twice
+        // its length: one that starts before the last 2 * KeyLength - 1 bytes
+        // held would have ended in them, and any after may end in the next piece.
+        constexpr std::size_t Kept = 2 * KeyLength - 1;
+        if (window.Size() > Kept)
+            window.DropBefore(window.Size() - Kept);
         window.More();
     }
 }

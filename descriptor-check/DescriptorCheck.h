@@ -76,8 +76,9 @@ public:
 // quoted) fits the launcher's buffer.
 std::size_t LongestGameDirectory();
 
-// How much is read at a time. What is held at once is a piece and the text
-// from the key to the end of its value (to its "=", when that is far).
+// How much is read at a time. What is held at once is at most two pieces and
+// the text from the key to the end of its value (all that stands between the
+// key and its "=", when that is far).
 inline constexpr std::size_t PieceSize = 65536;
 
 // Checks the descriptor's bytes as the launcher reads them, in pieces.

@@ -168,7 +168,8 @@ wait_for_run_end() {
 # directory (and, on a first run, the installer ran and WIN.INI got the entry).
 check_run() {
     local program=$1 kind=$2 status=$3
-    [ "$status" -eq 1 ] || fail "$program ended with status $status (124: it did not end in time)"
+    [ "$status" -eq 1 ] ||
+        fail "$program ended with status $status (124: it did not end in time; a message box, say, which nobody answers here)"
     grep -qxF "game cwd=$game_dir" "$run_log" 2>/dev/null ||
         fail "$program did not start the game; its run's log: $(tool_utf8 "$TITLE_codepage" "$(cat "$run_log" 2>/dev/null)")"
     if [ "$kind" = first ]; then

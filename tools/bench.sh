@@ -23,15 +23,17 @@
 # shellcheck source-path=SCRIPTDIR/..
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
 TOOL=bench.sh
 
 usage() {
     echo "usage: tools/bench.sh [--title FILE]" >&2
     exit 2
 }
-. shell/title.sh
-. tools/title-wine.sh
+# A title file named relative to where the command is run.
+# shellcheck source=shell/title.sh
+. "$root/shell/title.sh"
+# shellcheck source=tools/title-wine.sh
+. "$root/tools/title-wine.sh"
 title=$(title_file)
 while [ $# -gt 0 ]; do
     case $1 in
@@ -43,6 +45,7 @@ while [ $# -gt 0 ]; do
         *) usage ;;
     esac
 done
+cd "$root"
 
 wait_runs=${BENCH_WAIT_RUNS:-5}
 start_runs=${BENCH_START_RUNS:-15}

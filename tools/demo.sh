@@ -11,15 +11,17 @@
 #   tools/demo.sh --title FILE     another title, in build/titles/<its folder>/win64
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
 TOOL=demo.sh
 
 usage() {
     echo "usage: tools/demo.sh [--title FILE]" >&2
     exit 2
 }
-. shell/title.sh
-. tools/title-wine.sh
+# A title file named relative to where the command is run.
+# shellcheck source=shell/title.sh
+. "$root/shell/title.sh"
+# shellcheck source=tools/title-wine.sh
+. "$root/tools/title-wine.sh"
 title=$(title_file)
 while [ $# -gt 0 ]; do
     case $1 in
@@ -31,6 +33,7 @@ while [ $# -gt 0 ]; do
         *) usage ;;
     esac
 done
+cd "$root"
 
 . tools/deps.sh
 install_missing cmake make mingw-w64 wine64 jq
@@ -126,7 +129,11 @@ wine_run_launcher 'C:\Setup' TEST_DESCRIPTOR_DIR="$game_dir" \
 describe_run
 
 echo
-echo "Later run: WIN.INI keeps the entry that the first run wrote."
+if [ -n "$(wine_ini_section "$TITLE_ProfileSection")" ]; then
+    echo "Later run: WIN.INI keeps the entry that the first run wrote."
+else
+    echo "Later run: WIN.INI still has no [$TITLE_ProfileSection] entry."
+fi
 echo 'Starting C:\Setup\Launcher.exe again...'
 # Were the installer to run again, it would say so in its log.
 wine_run_launcher 'C:\Setup' TEST_DESCRIPTOR_DIR="$game_dir"

@@ -25,6 +25,7 @@
 # replaced only when all of them were taken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+self=$root/tools/$(basename "$0")
 TOOL=screenshots.sh
 
 # Each box: file name, exit status, the title's text (TITLE_<key>). The
@@ -399,11 +400,11 @@ usage() {
     echo "usage: tools/screenshots.sh [--title FILE] [--out DIR] [PICTURE...]" >&2
     exit 2
 }
-cd "$root"
+# A title file and folder named relative to where the command is run.
 # shellcheck source=shell/title.sh
-. shell/title.sh
+. "$root/shell/title.sh"
 # shellcheck source=tools/title-wine.sh
-. tools/title-wine.sh
+. "$root/tools/title-wine.sh"
 title=$(title_file)
 out_dir=
 pictures=()
@@ -421,12 +422,16 @@ while [ $# -gt 0 ]; do
         -*) usage ;;
         *)
             known=" ${boxes[*]%%|*} ${wizard_pages[*]} icon "
-            [[ $known == *" $1 "* ]] || die "no picture named $1 (the pictures:${known% })"
+            [[ $known == *" $1 "* ]] || {
+                echo "screenshots.sh: no picture named $1 (the pictures:${known% })" >&2
+                exit 2
+            }
             pictures+=("$1")
             shift
             ;;
     esac
 done
+cd "$root"
 # The default title's pictures keep their plain names; another title's carry
 # its folder's.
 prefix=
@@ -494,7 +499,7 @@ echo "Taking the boxes on display $display ($preset, under Wine's X11 driver, $L
 
 mkdir -p "$scratch/raw" "$scratch/png" "$scratch/tmp"
 # Wine's servers and the prefixes live in the scratch directory, gone at the end.
-TMPDIR=$scratch/tmp "${namespace[@]}" bash "$0" --inside "$preset" "$build" "$display" \
+TMPDIR=$scratch/tmp "${namespace[@]}" bash "$self" --inside "$preset" "$build" "$display" \
     "$scratch/raw" "$installer_stand_in" "$installer" ${pictures[@]+"${pictures[@]}"}
 
 # Indexed colours when they lose nothing; no time stamps, so that pictures of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2154 # the TITLE_* variables: the build's title/title.sh
 # What the launcher costs the player, measured under 64-bit Wine side by side
 # with the programs in bench/, in alternating runs (these machines are noisy;
 # only the ratios are stable):
@@ -8,19 +9,42 @@
 #      the installer's exit status in a loop.
 #   2. Starting the game on a later run: wall time until the program has
 #      ended, against StartOnly.exe, which makes the same calls and no more.
-#   3. The size of build/win32/Launcher.exe and build/win64/Launcher.exe.
+#   3. The size of the win32 and win64 Launcher.exe.
 #
-# Prints a table and writes it, with the machine's description, to
-# docs/benchmarks.md. It reports and never judges: the exit status is non-zero
-# only when something could not be measured. Installs what is missing (as
-# root, on Debian), builds what it needs, and removes its Wine prefix and
-# server at the end. Not part of tools/test.sh.
+# Every name is the title's. Prints a table and writes it, with the machine's
+# description, to docs/benchmarks.md (another title's to its build folder,
+# build/titles/<its folder>/benchmarks.md). It reports and never judges: the
+# exit status is non-zero only when something could not be measured. Installs
+# what is missing (as root, on Debian), builds what it needs, and removes its
+# Wine prefix and server at the end. Not part of tools/test.sh.
 #
+#   tools/bench.sh [--title FILE]
 #   BENCH_WAIT_RUNS=5 BENCH_START_RUNS=15 tools/bench.sh   (runs of each program)
 # shellcheck source-path=SCRIPTDIR/..
 set -euo pipefail
-export LC_ALL=C # a decimal point in $EPOCHREALTIME and awk, whatever the locale
 root=$(cd "$(dirname "$0")/.." && pwd)
+TOOL=bench.sh
+
+usage() {
+    echo "usage: tools/bench.sh [--title FILE]" >&2
+    exit 2
+}
+# A title file named relative to where the command is run.
+# shellcheck source=shell/title.sh
+. "$root/shell/title.sh"
+# shellcheck source=tools/title-wine.sh
+. "$root/tools/title-wine.sh"
+title=$(title_file)
+while [ $# -gt 0 ]; do
+    case $1 in
+        --title)
+            [ $# -ge 2 ] || usage
+            title=$(title_file "$2") || exit 2
+            shift 2
+            ;;
+        *) usage ;;
+    esac
+done
 cd "$root"
 
 wait_runs=${BENCH_WAIT_RUNS:-5}
@@ -31,22 +55,43 @@ for runs in "$wait_runs" "$start_runs"; do
 done
 
 . tools/deps.sh
-install_missing cmake make mingw-w64 wine64 time
+install_missing cmake make mingw-w64 wine64 time jq
 
-echo "Building the win64 and win32 presets..."
-for preset in win64 win32; do
-    cmake --preset "$preset" >/dev/null
-done
-cmake --build --preset win64 --parallel 2 >/dev/null
-cmake --build --preset win32 --parallel 2 --target Launcher >/dev/null
+echo "Building the win64 and win32 presets of ${title#"$root"/}..."
+build64=$(tool_build "$title" win64)
+build32=$(tool_build "$title" win32)
+cmake --build "$build64" --parallel 2 >/dev/null
+cmake --build "$build32" --parallel 2 --target Launcher >/dev/null
+title_load "$build64"
+# Wine with the title's code page (from LC_CTYPE); a decimal point in
+# $EPOCHREALTIME, awk and sort, whatever the locale.
+tool_wine_locale "$TITLE_codepage"
+export LC_CTYPE=$LC_ALL LC_NUMERIC=C
+unset LC_ALL
+if [ "$title" = "$DEFAULT_TITLE" ]; then
+    report_file=docs/benchmarks.md
+else
+    report_file=$(dirname "${build64#"$root"/}")/benchmarks.md
+fi
+installer_stand_in=$(tool_built_file "$build64" test_installer)
+game_stand_in=$(tool_built_file "$build64" test_game)
+# The game's directory: the log and WIN.INI hold it in the code page; the
+# environment and file names reach Wine in UTF-8.
+game_dir=$TITLE_INSTALL_DIRECTORY
+game_entry="$TITLE_ProfileKey=$game_dir"
 
 . tools/wine.sh
 
 # The unix programs of one run under Wine: the program measured, what it
 # starts, and the console host of the installer's console. Wine's own services
 # (services.exe, explorer.exe and the like) outlive the runs. A program being
-# started bears the name of Wine's loader (cut to 15 characters) for a moment.
-run_programs=" Launcher.exe PollWait.exe StartOnly.exe install.exe Quor.exe conhost.exe wine64-preloade "
+# started bears the name of Wine's loader for a moment. The kernel keeps 15
+# characters of a name.
+run_programs=" "
+for name in Launcher.exe PollWait.exe StartOnly.exe "$TITLE_InstallerName" "$TITLE_GameExeName" \
+    conhost.exe wine64-preloader; do
+    run_programs+="${name:0:15} "
+done
 
 server_pid=
 server_dir=
@@ -126,25 +171,30 @@ wait_for_run_end() {
 # directory (and, on a first run, the installer ran and WIN.INI got the entry).
 check_run() {
     local program=$1 kind=$2 status=$3
-    [ "$status" -eq 1 ] || fail "$program ended with status $status (124: it did not end in time)"
-    grep -qxF 'game cwd=C:\Games\Quorvale' "$run_log" 2>/dev/null ||
-        fail "$program did not start the game; its run's log: $(cat "$run_log" 2>/dev/null)"
+    [ "$status" -eq 1 ] ||
+        fail "$program ended with status $status (124: it did not end in time; a message box, say, which nobody answers here)"
+    grep -qxF "game cwd=$game_dir" "$run_log" 2>/dev/null ||
+        fail "$program did not start the game; its run's log: $(tool_utf8 "$TITLE_codepage" "$(cat "$run_log" 2>/dev/null)")"
     if [ "$kind" = first ]; then
         grep -qxF 'installer exit=0' "$run_log" || fail "$program did not run the installer"
-        [ "$(wine_ini_section Quorvale | grep -i '^Path=')" = 'Path=C:\Games\Quorvale' ] ||
+        # The key's line, whatever the letter case of the key.
+        [ "$(wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
+            NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")')" = "$game_entry" ] ||
             fail "$program did not record the game's directory in WIN.INI"
     fi
 }
 
 # first_run PROGRAM: a first run, the installer taking install_delay_ms.
-# Sets process_cpu and server_cpu, in seconds.
+# Sets process_cpu and server_cpu, in seconds. The launcher reads whatever
+# descriptor it finds once the installer has ended: it is put in place
+# before, and the stand-in installer only waits.
 first_run() {
     local program=$1 status=0 before after
     wine_write_win_ini '[mail]' 'mapi=1'
-    rm -f "$WINE_C/marlock.ini" "$run_log" "$times"
+    rm -f "$run_log" "$times"
+    printf '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$game_dir" >"$WINE_C/$TITLE_DescriptorFileName"
     before=$(server_ticks)
     env TEST_LOG='C:\logs\run.log' TEST_INSTALL_DELAY_MS="$install_delay_ms" \
-        TEST_DESCRIPTOR_DIR='C:\Games\Quorvale' \
         /usr/bin/time -q -f '%U %S' -o "$times" timeout 60 "$WINE" "$program" </dev/null ||
         status=$?
     wait_for_run_end
@@ -188,14 +238,15 @@ load_before=$(load_average)
 echo "Making a scratch Wine prefix..."
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-wine_prefix_start build/win64/Launcher.exe build/win64/tests/wine
+wine_prefix_start "$build64/Launcher.exe" "$build64/tests/wine"
 
 # The programs start from C:\Setup, beside the installer, as the launcher is
 # meant to; the game is already where the installer says it put it.
 setup_dir=$(wine_c_path 'C:\Setup')
-wine_put 'C:\Setup' "$WINE_HELPER_DIR/install.exe" build/win64/Launcher.exe \
-    build/win64/bench/PollWait.exe build/win64/bench/StartOnly.exe
-wine_put 'C:\Games\Quorvale' "$WINE_HELPER_DIR/Quor.exe"
+wine_put 'C:\Setup' "$build64/Launcher.exe" "$build64/bench/PollWait.exe" "$build64/bench/StartOnly.exe"
+cp "$installer_stand_in" "$setup_dir/$TITLE_InstallerName"
+wine_put "$TITLE_INSTALL_DIRECTORY_utf8"
+cp "$game_stand_in" "$(wine_c_path "$TITLE_INSTALL_DIRECTORY_utf8")/$TITLE_GameExeName"
 run_log=$WINE_LOGS/run.log
 times=$WINE_SCRATCH/times
 cd "$setup_dir"
@@ -204,13 +255,14 @@ cd "$setup_dir"
 # the program, not the server's start; its CPU is read before and after runs.
 "$WINE_SERVER" -p
 find_server
+tool_check_codepage "$TITLE_codepage"
 
 echo "Warming up (Wine starts its services on the first run)..."
 install_delay_ms=0
 first_run Launcher.exe
 first_run PollWait.exe
 install_delay_ms=3000
-wine_write_win_ini '[Quorvale]' 'Path=C:\Games\Quorvale'
+wine_write_win_ini "[$TITLE_ProfileSection]" "$game_entry"
 later_run Launcher.exe
 later_run StartOnly.exe
 
@@ -230,7 +282,7 @@ for ((run = 1; run <= wait_runs; run++)); do
 done
 
 printf 'Starting the game on a later run, %s runs each (launcher, minimal, ...):\n' "$start_runs"
-wine_write_win_ini '[Quorvale]' 'Path=C:\Games\Quorvale'
+wine_write_win_ini "[$TITLE_ProfileSection]" "$game_entry"
 launcher_wall=() minimal_wall=()
 for ((run = 1; run <= start_runs; run++)); do
     later_run Launcher.exe
@@ -242,8 +294,8 @@ done
 load_after=$(load_average)
 
 cd "$root"
-size32=$(stat -c %s build/win32/Launcher.exe)
-size64=$(stat -c %s build/win64/Launcher.exe)
+size32=$(stat -c %s "$build32/Launcher.exe")
+size64=$(stat -c %s "$build64/Launcher.exe")
 
 median_launcher_total=$(median 3 "${launcher_total[@]}")
 median_baseline_total=$(median 3 "${baseline_total[@]}")
@@ -260,8 +312,8 @@ report=$(cat <<EOF
 # Benchmarks
 
 Written by \`tools/bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'): the 64-bit \`Launcher.exe\`
-under Wine, side by side with the programs in \`bench/\`, in alternating runs. Only the ratios
-are meant to be compared between machines.
+of ${TITLE_name_utf8} (\`${title#"$root"/}\`) under Wine, side by side with the programs in
+\`bench/\`, in alternating runs. Only the ratios are meant to be compared between machines.
 
 Machine: ${cpu_model:-unknown CPU}, $(nproc) cores, $(uname -sr), $("$WINE" --version).
 Load average (1, 5, 15 min): $load_before before the runs, $load_after after.
@@ -281,12 +333,13 @@ Each run, in order (launcher, then the program compared with it):
 
 What is counted:
 
-- Waiting: the first run from start to end: the program starts \`install.exe\` (the test installer,
-  which sleeps ${install_delay_ms} ms and writes the path descriptor), waits for it, records the
-  directory in WIN.INI and starts \`Quor.exe\` (the test game). The process figure is the user +
-  system CPU of the program's own unix process, from \`/usr/bin/time\` (Wine's loader runs in that
-  process; the \`timeout\` guard around it and the forks through which Wine starts other processes
-  are counted too, and are negligible). The installer, the game and the installer's console host
+- Waiting: the first run from start to end: the program starts \`${TITLE_InstallerName}\` (the test
+  installer, which sleeps ${install_delay_ms} ms; the path descriptor it would leave is put in place
+  before the run), waits for it, reads the descriptor, records the directory in WIN.INI and starts
+  \`${TITLE_GameExeName}\` (the test game). The process figure is the user + system CPU of the
+  program's own unix process, from \`/usr/bin/time\` (Wine's loader runs in that process; the
+  \`timeout\` guard around it and the forks through which Wine starts other processes are counted
+  too, and are negligible). The installer, the game and the installer's console host
   (\`conhost.exe\`) run as unix processes of their own that Wine detaches from the program, so their
   own CPU is not counted on either side; their requests to the Wine server are, in the server
   figure: user + system CPU of the prefix's \`wineserver\` from \`/proc/<pid>/stat\`, read before the
@@ -303,7 +356,7 @@ EOF
 
 echo
 printf '%s\n' "$report"
-mkdir -p docs
-printf '%s\n' "$report" >docs/benchmarks.md
+mkdir -p "$(dirname "$report_file")"
+printf '%s\n' "$report" >"$report_file"
 echo
-echo "Written to docs/benchmarks.md"
+echo "Written to $report_file"

@@ -1,68 +1,109 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2154 # the TITLE_* variables: the build's title/title.sh
 # Shows the launcher at work under Wine: a first run, which goes through the
 # installer, then a later run, which starts the game at once. The installer
-# and the game are the test stand-ins from tests/wine, which record what they
-# saw. Installs what is missing (as root, on Debian), builds the win64 preset
-# and uses a scratch Wine prefix that it removes at the end.
+# and the game are the test stand-ins from tests/wine, under the title's names,
+# which record what they saw. Installs what is missing (as root, on Debian),
+# builds the win64 preset and uses a scratch Wine prefix that it removes at
+# the end.
+#
+#   tools/demo.sh                  the default title, in build/win64
+#   tools/demo.sh --title FILE     another title, in build/titles/<its folder>/win64
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+TOOL=demo.sh
+
+usage() {
+    echo "usage: tools/demo.sh [--title FILE]" >&2
+    exit 2
+}
+# A title file named relative to where the command is run.
+# shellcheck source=shell/title.sh
+. "$root/shell/title.sh"
+# shellcheck source=tools/title-wine.sh
+. "$root/tools/title-wine.sh"
+title=$(title_file)
+while [ $# -gt 0 ]; do
+    case $1 in
+        --title)
+            [ $# -ge 2 ] || usage
+            title=$(title_file "$2") || exit 2
+            shift 2
+            ;;
+        *) usage ;;
+    esac
+done
 cd "$root"
 
 . tools/deps.sh
-install_missing cmake make mingw-w64 wine64
+install_missing cmake make mingw-w64 wine64 jq
 
-echo "Building the win64 preset..."
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --parallel "$(nproc)" >/dev/null
+build=$(tool_build "$title" win64)
+echo "Building the win64 preset of ${title#"$root"/} in ${build#"$root"/}..."
+cmake --build "$build" --parallel "$(nproc)" >/dev/null
+title_load "$build"
+tool_wine_locale "$TITLE_codepage"
+installer_stand_in=$(tool_built_file "$build" test_installer)
+game_stand_in=$(tool_built_file "$build" test_game)
 
 . tools/wine.sh
 echo "Making a scratch Wine prefix..."
-wine_prefix_start build/win64/Launcher.exe build/win64/tests/wine
+wine_prefix_start "$build/Launcher.exe" "$build/tests/wine"
 trap wine_prefix_end EXIT
+tool_check_codepage "$TITLE_codepage"
 
-game_dir='C:\Games\Quorvale'
+# What the programs record and WIN.INI holds is in the title's code page.
+utf8() { tool_utf8 "$TITLE_codepage" "$1"; }
+
 # The setup directory holds the installer; the game file it installs waits
 # in a directory of its own.
-wine_put 'C:\Setup' "$WINE_HELPER_DIR/install.exe"
-wine_put 'C:\Setup\Files' "$WINE_HELPER_DIR/Quor.exe"
+wine_put 'C:\Setup'
+cp "$installer_stand_in" "$(wine_c_path 'C:\Setup')/$TITLE_InstallerName"
+wine_put 'C:\Setup\Files'
+cp "$game_stand_in" "$(wine_c_path 'C:\Setup\Files')/$TITLE_GameExeName"
+# Passed to the installer through the environment, which Wine reads as UTF-8.
+game_dir=$TITLE_INSTALL_DIRECTORY_utf8
+descriptor="C:\\$TITLE_DescriptorFileName"
 
 say() { printf '  %s\n' "$@"; }
 
 # Tells what the last launcher run did, from the helpers' logs, WIN.INI and
 # the drive.
 describe_run() {
-    local installer_dir descriptor copied game_cwd game_cmdline boxes
-    installer_dir=$(wine_log_values installer cwd)
+    local installer_dir copied written game_cwd game_cmdline boxes
+    installer_dir=$(utf8 "$(wine_log_values installer cwd)")
     if [ -n "$installer_dir" ]; then
         say "The installer started, in $installer_dir."
-        copied=$(wine_log_values installer copied)
+        copied=$(utf8 "$(wine_log_values installer copied)")
         if [ -n "$copied" ]; then say "It installed the game as $copied."; fi
-        copied=$(wine_log_values installer copy-failed)
+        copied=$(utf8 "$(wine_log_values installer copy-failed)")
         if [ -n "$copied" ]; then say "It could not install the game as $copied."; fi
-        descriptor=$(wine_log_values installer descriptor)
-        if [ -n "$descriptor" ]; then say "It wrote the path descriptor $descriptor and ended."; fi
+        written=$(utf8 "$(wine_log_values installer descriptor)")
+        if [ -n "$written" ]; then say "It wrote the path descriptor $written and ended."; fi
     else
         say "The installer did not start."
     fi
 
-    if [ -e "$WINE_C/marlock.ini" ]; then
-        say 'The descriptor C:\marlock.ini is still there.'
+    if [ -e "$WINE_C/$TITLE_DescriptorFileName" ]; then
+        say "The descriptor $descriptor is still there."
+    elif [ "${written:-}" = "$descriptor" ]; then
+        say "The launcher removed the descriptor $descriptor."
     elif [ -n "$installer_dir" ]; then
-        say 'The launcher removed the descriptor C:\marlock.ini.'
+        say "There is no descriptor $descriptor."
     fi
 
     local entry
-    entry=$(wine_ini_section Quorvale)
+    entry=$(utf8 "$(wine_ini_section "$TITLE_ProfileSection")")
     if [ -n "$entry" ]; then
         say "WIN.INI holds:"
         # shellcheck disable=SC2001 # indents every line, which an expansion cannot anchor
         sed 's/^/      /' <<<"$entry"
     else
-        say "WIN.INI has no [Quorvale] section."
+        say "WIN.INI has no [$TITLE_ProfileSection] section."
     fi
 
-    game_cmdline=$(wine_log_values game cmdline)
-    game_cwd=$(wine_log_values game cwd)
+    game_cmdline=$(utf8 "$(wine_log_values game cmdline)")
+    game_cwd=$(utf8 "$(wine_log_values game cwd)")
     if [ -n "$game_cmdline" ]; then
         say "The game started, in the directory $game_cwd;"
         say "its command line, as Wine handed it over: $game_cmdline"
@@ -70,7 +111,7 @@ describe_run() {
         say "The game did not start."
     fi
 
-    boxes=$(wine_boxes)
+    boxes=$(utf8 "$(wine_boxes)")
     if [ -n "$boxes" ]; then
         say "Message boxes shown (and answered with OK):"
         tr '\t' ' ' <<<"$boxes" | sed 's/^/      /'
@@ -81,14 +122,18 @@ describe_run() {
 }
 
 echo
-echo "First run: WIN.INI has no [Quorvale] entry, so the game counts as not installed."
-echo 'Starting C:\Setup\Launcher.exe with install.exe beside it...'
+echo "$TITLE_name_utf8, first run: WIN.INI has no [$TITLE_ProfileSection] entry, so the game counts as not installed."
+echo "Starting C:\\Setup\\Launcher.exe with $TITLE_InstallerName beside it..."
 wine_run_launcher 'C:\Setup' TEST_DESCRIPTOR_DIR="$game_dir" \
-    TEST_INSTALL_COPY='C:\Setup\Files\Quor.exe' TEST_INSTALL_DELAY_MS=500
+    TEST_INSTALL_COPY="C:\\Setup\\Files\\$TITLE_GameExeName" TEST_INSTALL_DELAY_MS=500
 describe_run
 
 echo
-echo "Later run: WIN.INI keeps the entry that the first run wrote."
+if [ -n "$(wine_ini_section "$TITLE_ProfileSection")" ]; then
+    echo "Later run: WIN.INI keeps the entry that the first run wrote."
+else
+    echo "Later run: WIN.INI still has no [$TITLE_ProfileSection] entry."
+fi
 echo 'Starting C:\Setup\Launcher.exe again...'
 # Were the installer to run again, it would say so in its log.
 wine_run_launcher 'C:\Setup' TEST_DESCRIPTOR_DIR="$game_dir"

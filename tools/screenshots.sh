@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2154 # the TITLE_* variables: the build's title/title.sh
 # Takes the pictures of what a player sees of the launcher: its five error
 # boxes, drawn by Wine's X11 driver on a virtual screen (Xvfb), its icon as
 # the file's own resource holds it, enlarged, and the game's installer as the
 # launcher starts it on a first run (its directory page and its finish page).
-# Writes them to docs/screenshots/.
+# Every name and text is the title's.
 # Run it again after a change to a message, to how the box is shown, or to the
 # icon; tools/test.sh does not run it.
+#
+#   tools/screenshots.sh [--title FILE] [--out DIR] [PICTURE...]
+#
+# The default title's pictures go to docs/screenshots/; another title's are
+# built in build/titles/<its folder>/ and named <its folder>-<picture>.png.
+# --out DIR writes them there instead. PICTURE: the names below (without
+# .png), to take only those; the wizard's two pages come together.
 #
 # Installs what is missing (as root, on Debian), builds the shipped 32-bit file
 # and runs it under emulated 32-bit Wine in a namespace of its own, as
@@ -17,16 +25,19 @@
 # replaced only when all of them were taken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out_dir=$root/docs/screenshots
+self=$root/tools/$(basename "$0")
+TOOL=screenshots.sh
 
-# Each box: file name, exit status, text. The caption is always "Error".
+# Each box: file name, exit status, the title's text (TITLE_<key>). The
+# caption is always TITLE_Caption.
 boxes=(
-    'cannot-find-install-prog|0|Cannot find install prog!'
-    'cannot-find-path-descriptor|0|Cannot find path descriptor!'
-    'could-not-write-win-ini|0|Could not write to WIN.INI!'
-    'cannot-set-current-directory|1|Cannot set the current directory'
-    'cannot-find-game-exe|1|Cannot find game EXE!'
+    'cannot-find-install-prog|0|CannotFindInstaller'
+    'cannot-find-path-descriptor|0|CannotFindDescriptor'
+    'could-not-write-win-ini|0|CannotWriteProfile'
+    'cannot-set-current-directory|1|CannotSetDirectory'
+    'cannot-find-game-exe|1|CannotFindGame'
 )
+wizard_pages=(installer-directory installer-finish)
 
 die() {
     echo "screenshots.sh: $*" >&2
@@ -102,46 +113,62 @@ shoot() {
     return 1
 }
 
-# Puts the stand-in installer into C:\Setup, marked as a GUI program: Wine
-# opens a console window for a console program started in a console of its
-# own, which lingers after the installer has ended and takes the activation
-# from the box at random. A real installer has windows, not a console.
+# Puts the stand-in installer into C:\Setup under the title's name, marked
+# as a GUI program: Wine opens a console window for a console program started
+# in a console of its own, which lingers after the installer has ended and
+# takes the activation from the box at random. A real installer has windows,
+# not a console.
 gui_installer() {
     local copy offset
-    wine_put 'C:\Setup' "$WINE_HELPER_DIR/install.exe" || return 1
-    copy=$(wine_c_path 'C:\Setup\install.exe')
+    wine_put 'C:\Setup' || return 1
+    copy=$(wine_c_path "C:\\Setup\\$TITLE_InstallerName")
+    cp "$installer_stand_in" "$copy" || return 1
     # The subsystem field: 92 bytes into the PE header, whose offset is at 60.
     offset=$(od -An -t u4 -j 60 -N 4 "$copy" | tr -d ' ')
     [ "$(od -An -t u2 -j $((offset + 92)) -N 2 "$copy" | tr -d ' ')" = 3 ] ||
-        die "$WINE_HELPER_DIR/install.exe is not a console program where one is expected"
+        die "$installer_stand_in is not a console program where one is expected"
     printf '\002' | dd of="$copy" bs=1 seek=$((offset + 92)) conv=notrunc status=none
 }
 
-# Arranges the world for one box in the new prefix; prints the variables the
-# launcher passes on to the stand-in installer.
+# The entry the launcher reads: not installed, or installed in DIR (in the
+# code page, as WIN.INI holds it).
+entry_not_installed() {
+    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$TITLE_NotInstalledMarker"
+}
+entry_installed_in() {
+    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$1"
+}
+
+# Arranges the world for one box in the new prefix. The game's directory is
+# the title's own (Wine names its files in UTF-8). The launcher reads whatever
+# descriptor it finds once the installer has ended, so the descriptor is put
+# in place here, in the code page, and the stand-in installer only ends.
 arrange() {
     case $1 in
         cannot-find-install-prog)
-            wine_write_win_ini '[Quorvale]' 'Path=*' ;;
+            entry_not_installed ;;
         cannot-find-path-descriptor)
-            wine_write_win_ini '[Quorvale]' 'Path=*'
+            entry_not_installed
             gui_installer
-            printf '[Setup]\r\nGroup=Quorvale\r\n' >"$WINE_C/descriptor"
-            echo 'TEST_DESCRIPTOR_SOURCE=C:\descriptor' ;;
+            # One without the key.
+            printf '[Setup]\r\nGroup=%s\r\n' "$TITLE_name" >"$WINE_C/$TITLE_DescriptorFileName" ;;
         could-not-write-win-ini)
-            wine_write_win_ini '[Quorvale]' 'Path=*'
+            entry_not_installed
             gui_installer
+            printf '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$TITLE_INSTALL_DIRECTORY" \
+                >"$WINE_C/$TITLE_DescriptorFileName"
             # Not even root can write through a read-only view of the file.
             local ini=$WINE_C/windows/win.ini
             if ! wine_read_only "$ini"; then
                 die "could not mount a read-only WIN.INI (this runs in tools/namespace.sh, which allows mounts)"
-            fi
-            echo 'TEST_DESCRIPTOR_DIR=C:\Games\Quorvale' ;;
+            fi ;;
         cannot-set-current-directory)
-            wine_write_win_ini '[Quorvale]' 'Path=C:\Games\Gone' ;;
+            # The directory is gone.
+            entry_installed_in "$TITLE_INSTALL_DIRECTORY" ;;
         cannot-find-game-exe)
-            wine_write_win_ini '[Quorvale]' 'Path=C:\Games\Empty'
-            wine_put 'C:\Games\Empty' ;;
+            # The directory is there, the game is not.
+            entry_installed_in "$TITLE_INSTALL_DIRECTORY"
+            wine_put "$TITLE_INSTALL_DIRECTORY_utf8" ;;
     esac
 }
 
@@ -186,37 +213,49 @@ focus_and_shoot() {
     shoot "$1" "$2" || die "could not take a steady picture of $3"
 }
 
-# Provokes one box, shoots it to RAW_DIR/NAME.ppm, and checks it.
+# Provokes one box, shoots it to RAW_DIR/NAME.ppm, and checks it. On a busy
+# machine Wine now and then fails to reach the X server at all, and the
+# launcher gets no box; that is tried once more, in a fresh prefix.
 take_box() {
-    local name=$1 status=$2 text=$3 env_lines window id title
-    echo "  $text"
+    local name=$1 status=$2 key=$3 attempt=${4:-1} window id title text shown
+    text=TITLE_$key shown=TITLE_${key}_utf8
+    text=${!text} shown=${!shown}
+    [ "$attempt" -gt 1 ] || echo "  $shown"
     wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
     trap end_box EXIT
     export DISPLAY=$display
-    env_lines=$(arrange "$name")
-    local run_env=()
-    [ -n "$env_lines" ] && mapfile -t run_env <<<"$env_lines"
+    arrange "$name"
 
     local run
-    launch_in_background "$WINE_RUN_SECONDS" ${run_env[@]+"${run_env[@]}"}
+    launch_in_background "$WINE_RUN_SECONDS"
 
-    window=$(window_of launcher.exe) || no_window "no box appeared for \"$text\""
+    if ! window=$(window_of launcher.exe); then
+        if [ "$attempt" -eq 1 ] && grep -q 'no driver could be loaded' "$WINE_SCRATCH/wine.log"; then
+            wait "$run" || true
+            echo "    Wine could not reach the X server on $display; once more" >&2
+            end_box
+            trap - EXIT
+            take_box "$name" "$status" "$key" 2
+            return
+        fi
+        no_window "no box appeared for \"$shown\""
+    fi
     id=${window%% *} title=${window#* }
-    [ "$title" = Error ] ||
-        die "the box for \"$text\" is captioned \"$title\" on the screen, not \"Error\""
+    [ "$title" = "$TITLE_Caption_utf8" ] ||
+        die "the box for \"$shown\" is captioned \"$title\" on the screen, not \"$TITLE_Caption_utf8\""
     local others
     others=$(box_alone "$id") ||
-        die "the box for \"$text\" is not alone on the screen; still there after $WINE_RUN_SECONDS s:
+        die "the box for \"$shown\" is not alone on the screen; still there after $WINE_RUN_SECONDS s:
 $others"
     # The box takes the keyboard, as it does when a player starts the launcher.
-    focus_and_shoot "$id" "$raw_dir/$name.ppm" "the box for \"$text\""
+    focus_and_shoot "$id" "$raw_dir/$name.ppm" "the box for \"$shown\""
     # The picture shows the icon itself, not only that the box's icon control
     # holds one: the error icon is the only red in the box.
     local red
     red=$(convert "$raw_dir/$name.ppm" -depth 8 txt:- |
         awk -F'[(),]' 'NR > 1 && $3 >= 160 && $4 <= 90 && $5 <= 90 { n++ } END { print n + 0 }')
     [ "$red" -ge 100 ] ||
-        die "the box for \"$text\" shows no error icon (expected at least 100 red pixels, got $red)"
+        die "the box for \"$shown\" shows no error icon (expected at least 100 red pixels, got $red)"
 
     # Now the watcher reads the box as Windows sees it, and answers it.
     "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\boxes.log' 'C:\stop' "$WINE_RUN_SECONDS" \
@@ -228,14 +267,15 @@ $others"
     timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w || true
 
     local expected got
-    expected="box caption=Error"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no"
+    # In the code page, as the program passes them and the watcher reads them.
+    expected="box caption=$TITLE_Caption"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no"
     got=$(cat "$WINE_C/boxes.log" 2>/dev/null || true)
     [ "$got" = "$expected" ] || die "the box watcher expected
-    ${expected//$'\t'/  }
+    $(tool_utf8 "$TITLE_codepage" "${expected//$'\t'/  }")
 got
-    ${got//$'\t'/  }"
+    $(tool_utf8 "$TITLE_codepage" "${got//$'\t'/  }")"
     got=$(cat "$WINE_SCRATCH/status")
-    [ "$got" = "$status" ] || die "after \"$text\" the launcher's exit status was $got, not $status"
+    [ "$got" = "$status" ] || die "after \"$shown\" the launcher's exit status was $got, not $status"
     end_box
     trap - EXIT
 }
@@ -248,20 +288,23 @@ take_wizard() {
     wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
     trap end_box EXIT
     export DISPLAY=$display
-    wine_write_win_ini '[Quorvale]' 'Path=*'
+    entry_not_installed
     wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\Setup"
     local run id
     launch_in_background $((4 * WINE_RUN_SECONDS))
-    id=$(window_of install.exe 'Quorvale Setup') || no_window "no installer wizard appeared"
+    # X names a window's program in lower case, and its title in UTF-8.
+    id=$(window_of "${TITLE_InstallerName,,}" "$TITLE_name_utf8 Setup") ||
+        no_window "no installer wizard \"$TITLE_name_utf8 Setup\" appeared"
     id=${id%% *}
     focus_and_shoot "$id" "$raw_dir/installer-directory.ppm" "the installer's directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Install"
     local waited
     for ((waited = 0; waited < 5 * WINE_RUN_SECONDS; waited++)); do
-        [ -f "$WINE_C/marlock.ini" ] || [ -f "$WINE_SCRATCH/status" ] && break
+        [ -f "$WINE_C/$TITLE_DescriptorFileName" ] || [ -f "$WINE_SCRATCH/status" ] && break
         sleep 0.2
     done
-    [ -f "$WINE_C/marlock.ini" ] || die "the installer wrote no descriptor once Install was pressed"
+    [ -f "$WINE_C/$TITLE_DescriptorFileName" ] ||
+        die "the installer wrote no descriptor C:\\$TITLE_DescriptorFileName once Install was pressed"
     focus_and_shoot "$id" "$raw_dir/installer-finish.ppm" "the installer's finish page"
     cmp -s "$raw_dir/installer-directory.ppm" "$raw_dir/installer-finish.ppm" &&
         die "the finish page looks like the directory page"
@@ -270,9 +313,12 @@ take_wizard() {
     local got
     got=$(cat "$WINE_SCRATCH/status")
     [ "$got" = 1 ] || die "after the installer the launcher's exit status was $got, not 1"
-    got=$(wine_ini_section Quorvale | grep -i '^path=' || true)
-    [ "$got" = 'Path=C:\Games\Quorvale' ] ||
-        die "after the installer WIN.INI held \"$got\", not \"Path=C:\Games\Quorvale\""
+    # The key's line, whatever the letter case of the key.
+    got=$(wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
+        NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")')
+    local want="$TITLE_ProfileKey=$TITLE_INSTALL_DIRECTORY"
+    [ "$got" = "$want" ] ||
+        die "after the installer WIN.INI held \"$(tool_utf8 "$TITLE_codepage" "$got")\", not \"$(tool_utf8 "$TITLE_codepage" "$want")\""
     end_box
     trap - EXIT
 }
@@ -282,11 +328,18 @@ inside() {
     WINE_DEBUG=${WINE_DEBUG:--all,err+all}
     # shellcheck source=tools/wine.sh
     source "$root/tools/wine.sh"
+    # shellcheck source=shell/title.sh
+    source "$root/shell/title.sh"
+    # shellcheck source=tools/title-wine.sh
+    source "$root/tools/title-wine.sh"
+    title_load "$build" || exit 1
     wine_find_tools || exit 1
     xwininfo -display "$display" -root >/dev/null 2>&1 || die "the X server on $display cannot be reached from the namespace"
 
     template=$TMPDIR/template
     wine_template_make "$template" || exit 1
+    # The boxes show the texts' bytes as Wine's ANSI code page reads them.
+    WINEPREFIX=$template tool_check_codepage "$TITLE_codepage" || exit 1
     # Pictures need the X11 driver. No window manager runs here: Wine draws the
     # whole frame itself, and takes the keyboard focus as X gives it. The caret
     # in the installer's directory field blinks only every ten minutes, so that
@@ -310,30 +363,84 @@ inside() {
     cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null ||
         echo "screenshots.sh: Wine's fonts not found in /usr/share/wine/fonts; the boxes use others" >&2
 
-    local box name status text
+    local box name status key
     for box in "${boxes[@]}"; do
-        IFS='|' read -r name status text <<<"$box"
-        take_box "$name" "$status" "$text"
+        IFS='|' read -r name status key <<<"$box"
+        if wanted "$name"; then take_box "$name" "$status" "$key"; fi
     done
-    [ -z "$installer" ] || take_wizard
+    if [ -n "$installer" ] && wanted "${wizard_pages[@]}"; then take_wizard; fi
     wine_server_dir_remove "$template"
     rm -rf "$template"
 }
 
+# wanted PICTURE...: whether any of them is to be taken.
+wanted() {
+    [ ${#pictures[@]} -eq 0 ] && return 0
+    local picture
+    for picture in "$@"; do
+        [[ " ${pictures[*]} " == *" $picture "* ]] && return 0
+    done
+    return 1
+}
+
 if [ "${1:-}" = --inside ]; then
-    # --inside WINE_ARCH LAUNCHER HELPER_DIR DISPLAY RAW_DIR [INSTALLER], in the namespace.
+    # --inside WINE_ARCH BUILD DISPLAY RAW_DIR INSTALLER_STAND_IN WIZARD|"" [PICTURE...],
+    # in the namespace.
     export WINE_ARCH=$2
-    launcher=$3 helpers=$4 display=$5 raw_dir=$6 installer=${7:-}
+    build=$3 display=$4 raw_dir=$5 installer_stand_in=$6 installer=$7
+    pictures=("${@:8}")
+    launcher=$build/Launcher.exe helpers=$build/tests/wine
     inside
     exit 0
 fi
 
 # --- outside: packages, build, screen, pictures ------------------------------
 
+usage() {
+    echo "usage: tools/screenshots.sh [--title FILE] [--out DIR] [PICTURE...]" >&2
+    exit 2
+}
+# A title file and folder named relative to where the command is run.
+# shellcheck source=shell/title.sh
+. "$root/shell/title.sh"
+# shellcheck source=tools/title-wine.sh
+. "$root/tools/title-wine.sh"
+title=$(title_file)
+out_dir=
+pictures=()
+while [ $# -gt 0 ]; do
+    case $1 in
+        --title | --out)
+            [ $# -ge 2 ] || usage
+            if [ "$1" = --title ]; then
+                title=$(title_file "$2") || exit 2
+            else
+                out_dir=$(realpath -m -- "$2")
+            fi
+            shift 2
+            ;;
+        -*) usage ;;
+        *)
+            known=" ${boxes[*]%%|*} ${wizard_pages[*]} icon "
+            [[ $known == *" $1 "* ]] || {
+                echo "screenshots.sh: no picture named $1 (the pictures:${known% })" >&2
+                exit 2
+            }
+            pictures+=("$1")
+            shift
+            ;;
+    esac
+done
 cd "$root"
+# The default title's pictures keep their plain names; another title's carry
+# its folder's.
+prefix=
+[ "$title" = "$DEFAULT_TITLE" ] || prefix=$(basename "$(dirname "$title")")-
+out_dir=${out_dir:-$root/docs/screenshots}
+
 # shellcheck source=tools/deps.sh
 . tools/deps.sh
-install_missing cmake make mingw-w64 wine64 icoutils xvfb imagemagick x11-utils xdotool
+install_missing cmake make mingw-w64 wine64 icoutils xvfb imagemagick x11-utils xdotool jq
 
 preset=win32
 if ! install_win32_wine || ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
@@ -344,22 +451,31 @@ fi
 namespace=(tools/namespace.sh)
 [ "$preset" = win32 ] && namespace+=(--i386)
 
-echo "Building the $preset preset..."
-cmake --preset "$preset" >/dev/null
+build=$(tool_build "$title" "$preset")
+echo "Building the $preset preset of ${title#"$root"/} in ${build#"$root"/}..."
+title_load "$build"
+tool_wine_locale "$TITLE_codepage"
 targets=(Launcher test_installer test_game test_decoy box_watcher)
 # The game's installer is a 32-bit program only the 32-bit route runs.
 installer=
 if [ "$preset" = win32 ]; then
     install_missing nsis
     targets+=(installer)
-    installer=$root/build/$preset/installer/install.exe
+    installer=$build/installer/$TITLE_InstallerName
 else
     echo "screenshots.sh: no pictures of the installer's wizard without 32-bit Wine" >&2
 fi
-cmake --build --preset "$preset" --parallel "$(nproc)" --target "${targets[@]}" >/dev/null
-launcher=$root/build/$preset/Launcher.exe
+cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}" >/dev/null
+launcher=$build/Launcher.exe
+installer_stand_in=$(tool_built_file "$build" test_installer)
+if [ -n "$installer" ] && [ ! -f "$installer" ]; then
+    wanted "${wizard_pages[@]}" &&
+        echo "screenshots.sh: the build makes no installer named $TITLE_InstallerName" \
+            "(${installer#"$root"/}); no pictures of its wizard" >&2
+    installer=
+fi
 
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/quorvale-shots.XXXXXX")
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/screenshots.XXXXXX")
 xvfb=
 cleanup() {
     if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
@@ -379,12 +495,12 @@ for ((i = 0; i < 100; i++)); do
 done
 [ -s "$scratch/display" ] || die "Xvfb did not give its display number in 10 s"
 display=:$(head -n 1 "$scratch/display")
-echo "Taking the boxes on display $display ($preset, under Wine's X11 driver)..."
+echo "Taking the boxes on display $display ($preset, under Wine's X11 driver, $LC_ALL)..."
 
 mkdir -p "$scratch/raw" "$scratch/png" "$scratch/tmp"
 # Wine's servers and the prefixes live in the scratch directory, gone at the end.
-TMPDIR=$scratch/tmp "${namespace[@]}" bash "$0" --inside "$preset" "$launcher" \
-    "$root/build/$preset/tests/wine" "$display" "$scratch/raw" ${installer:+"$installer"}
+TMPDIR=$scratch/tmp "${namespace[@]}" bash "$self" --inside "$preset" "$build" "$display" \
+    "$scratch/raw" "$installer_stand_in" "$installer" ${pictures[@]+"${pictures[@]}"}
 
 # Indexed colours when they lose nothing; no time stamps, so that pictures of
 # unchanged boxes come out as the same bytes.
@@ -399,22 +515,26 @@ save_png() {
 
 for box in "${boxes[@]}"; do
     name=${box%%|*}
-    save_png "$scratch/raw/$name.ppm" "$scratch/png/$name.png"
+    if wanted "$name"; then
+        save_png "$scratch/raw/$name.ppm" "$scratch/png/$prefix$name.png"
+    fi
 done
-if [ -n "$installer" ]; then
-    for name in installer-directory installer-finish; do
-        save_png "$scratch/raw/$name.ppm" "$scratch/png/$name.png"
+if [ -n "$installer" ] && wanted "${wizard_pages[@]}"; then
+    for name in "${wizard_pages[@]}"; do
+        save_png "$scratch/raw/$name.ppm" "$scratch/png/$prefix$name.png"
     done
 fi
 
 # The icon as the file holds it: its one icon group, each of the 32x32 pixels
 # an 8x8 square, transparency kept.
-wrestool -x -t 14 "$launcher" >"$scratch/icon.ico" || die "no icon group in $launcher"
-convert "ico:$scratch/icon.ico[0]" "$scratch/icon32.png"
-size=$(identify -format '%wx%h' "$scratch/icon32.png")
-[ "$size" = 32x32 ] || die "the icon in $launcher is $size, not 32x32"
-convert "$scratch/icon32.png" -scale 800% "$scratch/icon256.png"
-save_png "$scratch/icon256.png" "$scratch/png/icon.png"
+if wanted icon; then
+    wrestool -x -t 14 "$launcher" >"$scratch/icon.ico" || die "no icon group in $launcher"
+    convert "ico:$scratch/icon.ico[0]" "$scratch/icon32.png"
+    size=$(identify -format '%wx%h' "$scratch/icon32.png")
+    [ "$size" = 32x32 ] || die "the icon in $launcher is $size, not 32x32"
+    convert "$scratch/icon32.png" -scale 800% "$scratch/icon256.png"
+    save_png "$scratch/icon256.png" "$scratch/png/${prefix}icon.png"
+fi
 
 mkdir -p "$out_dir"
 cp "$scratch"/png/*.png "$out_dir/"

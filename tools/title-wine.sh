@@ -1,0 +1,86 @@
+# shellcheck shell=bash
+# What the tools that run one title's launcher under Wine share (demo.sh,
+# bench.sh, screenshots.sh): the title's build, the files that build made, and
+# the locale Wine needs for the title's code page. Sourced after
+# shell/title.sh; messages start with $TOOL.
+#
+#   tool_build TITLE PRESET        configures that title's build of PRESET,
+#                                  asking CMake for an account of its targets,
+#                                  and prints its folder
+#   tool_built_file BUILD TARGET   the file the build makes for TARGET, whatever
+#                                  it is named (the stand-ins of tests/wine)
+#   tool_wine_locale CODEPAGE      exports LC_ALL for Wine: the ANSI code page
+#                                  CODEPAGE, with UTF-8 file names and environment
+#   tool_check_codepage CODEPAGE   fails unless Wine's prefix (WINEPREFIX) runs
+#                                  with that ANSI code page
+#   tool_utf8 CODEPAGE TEXT        TEXT, in that code page, as UTF-8
+
+tool_build() {
+    local dir
+    dir=$(title_build_dir "$1" "$2")
+    # CMake answers this query at each configure (its file API).
+    mkdir -p "$dir/.cmake/api/v1/query" && : >"$dir/.cmake/api/v1/query/codemodel-v2" &&
+        title_configure "$1" "$2"
+}
+
+tool_built_file() {
+    local reply=$1/.cmake/api/v1/reply index model target path
+    index=$(find "$reply" -maxdepth 1 -name 'index-*.json' 2>/dev/null | sort | tail -n 1)
+    if [ -n "$index" ] &&
+        model=$(jq -er '.reply["codemodel-v2"].jsonFile' "$index") &&
+        target=$(jq -er --arg name "$2" \
+            'first(.configurations[0].targets[] | select(.name == $name)) | .jsonFile' "$reply/$model") &&
+        path=$(jq -er '.artifacts[0].path' "$reply/$target"); then
+        case $path in
+            /*) echo "$path" ;;
+            *) echo "$1/$path" ;;
+        esac
+    else
+        echo "$TOOL: the build in $1 gives no file of its target $2 (configure it again)" >&2
+        return 1
+    fi
+}
+
+# Wine takes its ANSI code page from the language of LC_CTYPE, even of a
+# locale the system lacks, but then reads the environment and file names as
+# ASCII: the locale must be there. Its C locale is US English, code page 1252.
+tool_wine_locale() {
+    local locale
+    case $1 in
+        1252) locale=C.UTF-8 ;;
+        874) locale=th_TH.UTF-8 ;;
+        1250) locale=pl_PL.UTF-8 ;;
+        1251) locale=ru_RU.UTF-8 ;;
+        1253) locale=el_GR.UTF-8 ;;
+        1254) locale=tr_TR.UTF-8 ;;
+        1255) locale=he_IL.UTF-8 ;;
+        1256) locale=ar_EG.UTF-8 ;;
+        1257) locale=lt_LT.UTF-8 ;;
+        1258) locale=vi_VN.UTF-8 ;;
+        *)
+            echo "$TOOL: no locale known for Wine with code page $1" >&2
+            return 1
+            ;;
+    esac
+    if ! locale -a 2>/dev/null | grep -qixF "${locale%.UTF-8}.utf8"; then
+        echo "$TOOL: the title's code page $1 needs the locale $locale, which this system lacks;" \
+            "as root: apt-get install locales && localedef -i ${locale%.UTF-8} -f UTF-8 $locale" >&2
+        return 1
+    fi
+    export LC_ALL=$locale
+}
+
+tool_check_codepage() {
+    local got
+    got=$(timeout 120 "$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP \
+        </dev/null 2>/dev/null | tr -d '\r' | awk '$1 == "ACP" { print $3 }')
+    [ "$got" = "$1" ] || {
+        echo "$TOOL: Wine runs with the ANSI code page ${got:-(none read)}, the title's texts are in $1" \
+            "(LC_ALL=${LC_ALL:-unset})" >&2
+        return 1
+    }
+}
+
+tool_utf8() {
+    printf '%s' "$2" | iconv -c -f "CP$1" -t UTF-8
+}

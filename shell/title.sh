@@ -5,6 +5,8 @@
 # so that titles never share a build.
 #
 #   title_file [FILE]              the title's absolute path (the default without FILE)
+#   title_option TOOL [ARG...]     the same from a command line whose only option
+#                                  is --title FILE; a usage line and status 2 else
 #   title_build_dir TITLE PRESET   the build folder of that title and preset
 #   title_configure TITLE PRESET   configures it (quietly) and prints the folder
 #   title_load BUILD_DIR           sets the TITLE_* variables of that build's title
@@ -21,6 +23,19 @@ title_file() {
             echo "no such title file: $1" >&2
             return 1
         }
+    fi
+}
+
+title_option() {
+    local tool=$1
+    shift
+    if [ $# -eq 0 ]; then
+        title_file
+    elif [ $# -eq 2 ] && [ "$1" = --title ]; then
+        title_file "$2" || return 2
+    else
+        echo "usage: tools/$tool [--title FILE]" >&2
+        return 2
     fi
 }
 

@@ -25,26 +25,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 TOOL=bench.sh
 
-usage() {
-    echo "usage: tools/bench.sh [--title FILE]" >&2
-    exit 2
-}
 # A title file named relative to where the command is run.
 # shellcheck source=shell/title.sh
 . "$root/shell/title.sh"
 # shellcheck source=tools/title-wine.sh
 . "$root/tools/title-wine.sh"
-title=$(title_file)
-while [ $# -gt 0 ]; do
-    case $1 in
-        --title)
-            [ $# -ge 2 ] || usage
-            title=$(title_file "$2") || exit 2
-            shift 2
-            ;;
-        *) usage ;;
-    esac
-done
+title=$(title_option bench.sh "$@") || exit 2
 cd "$root"
 
 wait_runs=${BENCH_WAIT_RUNS:-5}

@@ -13,26 +13,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 TOOL=demo.sh
 
-usage() {
-    echo "usage: tools/demo.sh [--title FILE]" >&2
-    exit 2
-}
 # A title file named relative to where the command is run.
 # shellcheck source=shell/title.sh
 . "$root/shell/title.sh"
 # shellcheck source=tools/title-wine.sh
 . "$root/tools/title-wine.sh"
-title=$(title_file)
-while [ $# -gt 0 ]; do
-    case $1 in
-        --title)
-            [ $# -ge 2 ] || usage
-            title=$(title_file "$2") || exit 2
-            shift 2
-            ;;
-        *) usage ;;
-    esac
-done
+title=$(title_option demo.sh "$@") || exit 2
 cd "$root"
 
 . tools/deps.sh

@@ -1,5 +1,6 @@
 // The descriptor's bytes in, the installation directory (or why there is none) out.
 #include "Descriptor.h"
+#include "LetterCase.h"
 
 #include <gtest/gtest.h>
 
@@ -39,17 +40,6 @@ std::string Line(const std::string& value)
 const std::size_t Split = Key.size() > 1 ? Key.size() / 2 : 1;
 const std::string Left = Key.substr(0, Split);
 const std::string Right = Key.substr(Split);
-
-std::string ChangedCase(std::string text, bool toLower, bool toUpper)
-{
-    for (char& c : text) {
-        if (toLower && c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-        else if (toUpper && c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    }
-    return text;
-}
 
 // "<key>=C:\Q" once for every other case of the key (lower, upper, swapped).
 std::string KeyInOtherCases()

@@ -2,6 +2,7 @@
 // and the descriptor look like afterwards, and how the process ends.
 #include "FakePlatform.h"
 #include "Launcher.h"
+#include "LetterCase.h"
 
 #include <gtest/gtest.h>
 
@@ -46,17 +47,6 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-// The text with a to z (or A to Z, or both) in the other case.
-std::string ChangedCase(std::string text, bool toLower, bool toUpper)
-{
-    for (char& c : text) {
-        if (toLower && c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-        else if (toUpper && c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    }
-    return text;
-}
 std::string LowerCase(const std::string& text)
 {
     return ChangedCase(text, true, false);

@@ -8,7 +8,7 @@
 #   smoke.sh CHECK                                  the host build
 #   smoke.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE
 #       the Windows build under Wine, in a copy of the scenarios' template
-#       prefix (run it under tools/namespace.sh, with --i386 for win32)
+#       prefix (run it under shell/namespace.sh, with --i386 for win32)
 set -uo pipefail
 
 if [ $# -ne 1 ] && [ $# -ne 4 ]; then
@@ -24,14 +24,15 @@ source "$TITLE_SH"
 check=$(realpath "$1")
 runner=()
 if [ $# -eq 4 ]; then
-    # shellcheck source=SCRIPTDIR/../tools/wine.sh
-    source "$(dirname "$0")/../tools/wine.sh"
+    # shellcheck source=SCRIPTDIR/../shell/wine.sh
+    source "$(dirname "$0")/../shell/wine.sh"
     wine_prefix_start "$2" "$3" "$4" || exit 1
     runner=(timeout "$WINE_RUN_SECONDS" "$WINE")
 fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"; [ ${#runner[@]} -eq 0 ] || wine_prefix_end' EXIT
-failures=0
+# shellcheck source=../tests/checks.sh
+source "$(dirname "$0")/../tests/checks.sh"
 
 key=$TITLE_DescriptorKey
 refused="refused: \"$TITLE_CannotFindDescriptor_utf8\""
@@ -51,15 +52,13 @@ case_() {
         [ -z "$line" ] || grep -qxF -- "$line" <<<"$output" || missing=$line
     done <<<"$lines"
     if [ "$status" -ne "$expected" ]; then
-        echo "FAIL $name: expected exit $expected, got $status; output:"
+        fail "$name: expected exit $expected, got $status; output:"
         printf '%s\n' "$output"
-        failures=$((failures + 1))
     elif [ -n "$missing" ]; then
-        echo "FAIL $name: expected the line: $missing"
+        fail "$name: expected the line: $missing"
         echo "                    in output: ${output//$'\n'/$'\n                               '}"
-        failures=$((failures + 1))
     else
-        echo "ok   $name: exit $status"
+        pass "$name: exit $status"
     fi
 }
 
@@ -134,20 +133,17 @@ output=$(cd "$dir" && "${runner[@]}" "$check" "${files[@]}" 2>&1 </dev/null)
 status=$?
 output=${output//$'\r'/}
 if [ "$status" -ne 1 ]; then
-    echo "FAIL all files in one run: expected exit 1 (the worst), got $status"
-    failures=$((failures + 1))
+    fail "all files in one run: expected exit 1 (the worst), got $status"
 fi
 for ((i = 0; i < ${#table[@]}; i += 3)); do
     file=${table[i]} expected=${table[i + 1]} line=${table[i + 2]}
     got=$(verdict_in "$output" "$file")
     if [ "$got" != "$expected" ]; then
-        echo "FAIL $file in one run: expected its lines to say $expected, they say $got"
-        failures=$((failures + 1))
+        fail "$file in one run: expected its lines to say $expected, they say $got"
     elif [ -n "$line" ] && ! grep -qxF -- "$line" <<<"$output"; then
-        echo "FAIL $file in one run: expected the line: $line"
-        failures=$((failures + 1))
+        fail "$file in one run: expected the line: $line"
     else
-        echo "ok   $file in one run: $got"
+        pass "$file in one run: $got"
     fi
 done
 if [ ${#runner[@]} -eq 0 ]; then
@@ -195,11 +191,6 @@ case_ "refused and unreadable" 64 "nokey.ini: $refused: no $key in the data" nok
 
 lines=$(cd "$dir" && "${runner[@]}" "$check" good.ini missing.ini blanks.ini 2>/dev/null |
     grep -c '^[a-z]*\.ini: recorded:')
-if [ "$lines" -ne 2 ]; then
-    echo "FAIL reading on after an unreadable file: expected 2 recorded lines, got $lines"
-    failures=$((failures + 1))
-else
-    echo "ok   reading on after an unreadable file: 2 recorded lines"
-fi
+check "reading on after an unreadable file: recorded lines" 2 "$lines"
 
 [ "$failures" -eq 0 ]

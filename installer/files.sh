@@ -24,10 +24,8 @@ folder=${1%/} limit=$2 output=$3
 PATH_MAX=259
 UNINSTALLER=uninstall.exe
 
-die() {
-    echo "files.sh: $*" >&2
-    exit 1
-}
+# shellcheck source=../shell/common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../shell/common.sh"
 [ -d "$folder" ] || die "no such folder: $folder"
 # makensis takes a relative path from the script's own directory.
 folder=$(cd "$folder" && pwd) || exit 1

@@ -49,9 +49,8 @@ check_lines() {
     if [ "$2" = "$3" ]; then
         pass "$1"
     else
-        printf 'FAIL  %s\n  expected: %s\n  got:      %s\n' "$1" "${2//$'\n'/$'\n'            }" \
-            "${3//$'\n'/$'\n'            }"
-        failures=$((failures + 1))
+        fail "$1"
+        printf '  expected: %s\n  got:      %s\n' "${2//$'\n'/$'\n'            }" "${3//$'\n'/$'\n'            }"
         return 1
     fi
 }

@@ -28,8 +28,8 @@ TOOL=bench.sh
 # A title file named relative to where the command is run.
 # shellcheck source=shell/title.sh
 . "$root/shell/title.sh"
-# shellcheck source=tools/title-wine.sh
-. "$root/tools/title-wine.sh"
+# shellcheck source=shell/title-wine.sh
+. "$root/shell/title-wine.sh"
 title=$(title_option bench.sh "$@") || exit 2
 cd "$root"
 
@@ -40,7 +40,7 @@ for runs in "$wait_runs" "$start_runs"; do
     [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "bench.sh: runs must be a whole number above 0, not '$runs'" >&2; exit 2; }
 done
 
-. tools/deps.sh
+. shell/deps.sh
 install_missing cmake make mingw-w64 wine64 time jq
 
 echo "Building the win64 and win32 presets of ${title#"$root"/}..."
@@ -64,9 +64,8 @@ game_stand_in=$(tool_built_file "$build64" test_game)
 # The game's directory: the log and WIN.INI hold it in the code page; the
 # environment and file names reach Wine in UTF-8.
 game_dir=$TITLE_INSTALL_DIRECTORY
-game_entry="$TITLE_ProfileKey=$game_dir"
 
-. tools/wine.sh
+. shell/wine.sh
 
 # The unix programs of one run under Wine: the program measured, what it
 # starts, and the console host of the installer's console. Wine's own services
@@ -89,47 +88,23 @@ cleanup() {
     [ -z "$server_dir" ] || rmdir "$(dirname "$server_dir")" 2>/dev/null || true
 }
 
-fail() {
-    echo "bench.sh: $*" >&2
-    exit 1
-}
-
-# The prefix's Wine server: the wineserver process working in the prefix's
-# server directory, which is named after the prefix's device and inode. A
-# server that has just started moves there within a moment.
+# The prefix's Wine server, which has just been started.
 find_server() {
-    local expected suffix proc comm cwd attempt
-    expected=$(wine_server_dir "$WINEPREFIX") || fail "the prefix names no directory for its server"
-    # Compared by its last two names, whatever links TMPDIR goes through.
-    suffix=/$(basename "$(dirname "$expected")")/$(basename "$expected")
-    for ((attempt = 0; attempt < 100; attempt++)); do
-        for proc in /proc/[0-9]*; do
-            read -r comm 2>/dev/null <"$proc/comm" || continue
-            [[ $comm == wineserver* ]] || continue
-            cwd=$(readlink "$proc/cwd" 2>/dev/null) || continue
-            [[ $cwd == *"$suffix" ]] || continue
-            [ -z "$server_pid" ] || fail "two Wine servers work in $cwd"
-            server_pid=${proc#/proc/}
-            server_dir=$cwd
-        done
-        [ -z "$server_pid" ] || return 0
-        sleep 0.05
-    done
-    fail "no Wine server found working in a directory named ${suffix#/}"
+    server_pid=$(wine_server_pid "$WINEPREFIX") && server_dir=$(wine_server_dir "$WINEPREFIX")
 }
 
 # CPU time, in clock ticks, that the server has used so far (user + system).
 server_ticks() {
     local stat
     local -a fields
-    stat=$(<"/proc/$server_pid/stat") || fail "the Wine server (process $server_pid) has ended"
+    stat=$(<"/proc/$server_pid/stat") || die "the Wine server (process $server_pid) has ended"
     # The fields after the parenthesised name, which may hold spaces.
     read -r -a fields <<<"${stat##*) }"
     echo $((fields[11] + fields[12]))
 }
 
-# True while a program of a run is still running in this prefix.
-run_running() {
+# True once no program of a run is running in this prefix.
+run_ended() {
     local proc comm entry
     local -a environment
     for proc in /proc/[0-9]*; do
@@ -137,20 +112,16 @@ run_running() {
         [[ $run_programs == *" $comm "* ]] || continue
         mapfile -d '' environment 2>/dev/null <"$proc/environ" || continue
         for entry in "${environment[@]}"; do
-            [ "$entry" = "WINEPREFIX=$WINEPREFIX" ] && return 0
+            [ "$entry" = "WINEPREFIX=$WINEPREFIX" ] && return 1
         done
     done
-    return 1
+    return 0
 }
 
 # The program measured does not wait for the game; wait for it, and for
 # whatever else the run started, so that runs never overlap.
 wait_for_run_end() {
-    local deadline=$((SECONDS + 30))
-    while run_running; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the programs of a run still run after 30 s"
-        sleep 0.02
-    done
+    WAIT_STEP=0.02 wait_until 30 "the programs of a run to end" run_ended || exit 1
 }
 
 # Checks that the run did what it is meant to: the game started in its
@@ -158,15 +129,13 @@ wait_for_run_end() {
 check_run() {
     local program=$1 kind=$2 status=$3
     [ "$status" -eq 1 ] ||
-        fail "$program ended with status $status (124: it did not end in time; a message box, say, which nobody answers here)"
+        die "$program ended with status $status (124: it did not end in time; a message box, say, which nobody answers here)"
     grep -qxF "game cwd=$game_dir" "$run_log" 2>/dev/null ||
-        fail "$program did not start the game; its run's log: $(tool_utf8 "$TITLE_codepage" "$(cat "$run_log" 2>/dev/null)")"
+        die "$program did not start the game; its run's log: $(tool_utf8 "$TITLE_codepage" "$(cat "$run_log" 2>/dev/null)")"
     if [ "$kind" = first ]; then
-        grep -qxF 'installer exit=0' "$run_log" || fail "$program did not run the installer"
-        # The key's line, whatever the letter case of the key.
-        [ "$(wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
-            NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")')" = "$game_entry" ] ||
-            fail "$program did not record the game's directory in WIN.INI"
+        grep -qxF 'installer exit=0' "$run_log" || die "$program did not run the installer"
+        [ "$(wine_entry_line)" = "$TITLE_ProfileKey=$game_dir" ] ||
+            die "$program did not record the game's directory in WIN.INI"
     fi
 }
 
@@ -178,7 +147,7 @@ first_run() {
     local program=$1 status=0 before after
     wine_write_win_ini '[mail]' 'mapi=1'
     rm -f "$run_log" "$times"
-    printf '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$game_dir" >"$WINE_C/$TITLE_DescriptorFileName"
+    wine_descriptor '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$game_dir"
     before=$(server_ticks)
     env TEST_LOG='C:\logs\run.log' TEST_INSTALL_DELAY_MS="$install_delay_ms" \
         /usr/bin/time -q -f '%U %S' -o "$times" timeout 60 "$WINE" "$program" </dev/null ||
@@ -240,7 +209,7 @@ cd "$setup_dir"
 # A persistent server, so that each run finds it up and what is measured is
 # the program, not the server's start; its CPU is read before and after runs.
 "$WINE_SERVER" -p
-find_server
+wait_until 5 "the Wine server of $WINEPREFIX to start" find_server || exit 1
 tool_check_codepage "$TITLE_codepage"
 
 echo "Warming up (Wine starts its services on the first run)..."
@@ -248,7 +217,7 @@ install_delay_ms=0
 first_run Launcher.exe
 first_run PollWait.exe
 install_delay_ms=3000
-wine_write_win_ini "[$TITLE_ProfileSection]" "$game_entry"
+wine_entry "$game_dir"
 later_run Launcher.exe
 later_run StartOnly.exe
 
@@ -268,7 +237,7 @@ for ((run = 1; run <= wait_runs; run++)); do
 done
 
 printf 'Starting the game on a later run, %s runs each (launcher, minimal, ...):\n' "$start_runs"
-wine_write_win_ini "[$TITLE_ProfileSection]" "$game_entry"
+wine_entry "$game_dir"
 launcher_wall=() minimal_wall=()
 for ((run = 1; run <= start_runs; run++)); do
     later_run Launcher.exe

@@ -43,10 +43,8 @@ export LC_ALL=C
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-die() {
-    echo "disc.sh: $*" >&2
-    exit 1
-}
+# shellcheck source=../shell/common.sh
+. "$root/shell/common.sh"
 
 build_dir='' out_dir='' installer='' stand_in=0 title='' sign_args=() signing=0 extra=()
 while [ $# -gt 0 ]; do
@@ -77,8 +75,8 @@ fi
 . "$root/shell/title.sh"
 if [ -z "$build_dir" ]; then
     title=$(title_file "$title") || die "no such title file"
-    # shellcheck source-path=SCRIPTDIR source=deps.sh
-    . "$root/tools/deps.sh"
+    # shellcheck source=../shell/deps.sh
+    . "$root/shell/deps.sh"
     install_missing "${BUILD_PACKAGES[@]}"
     build_dir=$(title_build_dir "$title" win32)
     out_dir=$(dirname "$build_dir")

@@ -13,7 +13,7 @@
 # build/titles/<its folder>/fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. shell/deps.sh
 . shell/title.sh
 
 usage() {

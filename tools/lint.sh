@@ -26,10 +26,9 @@ invoked_from=$PWD
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-die() {
-    echo "lint.sh: $*" >&2
-    exit 2
-}
+# shellcheck source=../shell/common.sh
+. shell/common.sh
+DIE_STATUS=2
 
 # The tree's files, relative to its root, one a line.
 tree_files() {
@@ -101,7 +100,7 @@ check_shell() {
     local files
     collect list_shell "$@"
     [ ${#files[@]} -gt 0 ] || return 0
-    # From the root, so that ". tools/deps.sh" is found as the scripts find it;
+    # From the root, so that ". shell/deps.sh" is found as the scripts find it;
     # .shellcheckrc finds files sourced from beside a script.
     if ! shellcheck -x -f gcc "${files[@]}"; then
         echo "lint.sh shell: shellcheck findings above (see https://www.shellcheck.net/wiki/SC<number>)" >&2

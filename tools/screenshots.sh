@@ -39,10 +39,8 @@ boxes=(
 )
 wizard_pages=(installer-directory installer-finish)
 
-die() {
-    echo "screenshots.sh: $*" >&2
-    exit 1
-}
+# shellcheck source=shell/common.sh
+. "$root/shell/common.sh"
 
 # --- inside the namespace: one prefix per box ---------------------------------
 
@@ -62,55 +60,56 @@ viewable_windows() {
 # given), once it is on the screen: prints its id and its title. Fails when
 # the launcher ends first, or after the time limit.
 window_of() {
-    local deadline=$((SECONDS + WINE_RUN_SECONDS)) id program title
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        while read -r id program title; do
-            if [ "$program" = "$1" ] && { [ $# -eq 1 ] || [ "$title" = "$2" ]; }; then
-                printf '%s %s\n' "$id" "$title"
-                return 0
-            fi
-        done < <(viewable_windows)
-        [ -f "$WINE_SCRATCH/status" ] && return 1
-        sleep 0.2
-    done
+    WAIT_STEP=0.2 wait_until "$WINE_RUN_SECONDS" "a window of $1 on the screen" window_shown "$@"
+}
+
+window_shown() {
+    local id program title
+    while read -r id program title; do
+        if [ "$program" = "$1" ] && { [ $# -eq 1 ] || [ "$title" = "$2" ]; }; then
+            printf '%s %s\n' "$id" "$title"
+            return 0
+        fi
+    done < <(viewable_windows)
+    [ ! -f "$WINE_SCRATCH/status" ] || return 2
     return 1
 }
 
-# Waits until the box is the only window on the screen: another one going
-# away (a console window, say) would take the keyboard focus from the box, or
-# leave it to it, at random.
+# Waits until the box (window $1) is the only window on the screen: another
+# one going away (a console window, say) would take the keyboard focus from
+# the box, or leave it to it, at random.
 box_alone() {
-    local deadline=$((SECONDS + WINE_RUN_SECONDS)) others
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        others=$(viewable_windows | grep -v "^$1 " || true)
-        [ -z "$others" ] && return 0
-        sleep 0.2
-    done
-    printf '%s\n' "$others"
-    return 1
+    WAIT_STEP=0.2 wait_until "$WINE_RUN_SECONDS" "the box to be alone on the screen" only_window "$1" ||
+        { viewable_windows | grep -v "^$1 "; return 1; }
 }
+
+# Not "! ... | grep -q": grep ending first would fail the listing, under pipefail.
+# shellcheck disable=SC2143
+only_window() { [ -z "$(viewable_windows | grep -v "^$1 ")" ]; }
 
 # Shoots the window once it has stayed the same for a second, so that a box
 # still being drawn, or not yet activated, is never taken. Under emulation
 # Wine may take a while over either.
 shoot() {
-    local id=$1 file=$2 tries same=0
+    local same=0
+    rm -f "$WINE_SCRATCH/previous.ppm"
+    WAIT_STEP=0.2 wait_until $((3 * WINE_RUN_SECONDS)) "a steady picture of window $1" steady_shot "$1" "$2"
+}
+
+# steady_shot ID FILE: shoots the window to FILE; true once five shots in a
+# row were the same.
+steady_shot() {
     local previous=$WINE_SCRATCH/previous.ppm
-    rm -f "$previous"
-    for ((tries = 0; tries < 150; tries++)); do
-        # Bounded: given a window that has gone, import waits for a click instead.
-        if timeout 10 import -display "$display" -window "$id" "ppm:$file" 2>/dev/null; then
-            if [ -f "$previous" ] && cmp -s "$previous" "$file"; then
-                same=$((same + 1))
-                [ "$same" -eq 5 ] && return 0
-            else
-                same=0
-                cp "$file" "$previous"
-            fi
-        fi
-        sleep 0.2
-    done
-    return 1
+    # Bounded: given a window that has gone, import waits for a click instead.
+    timeout 10 import -display "$display" -window "$1" "ppm:$2" 2>/dev/null || return 1
+    if [ -f "$previous" ] && cmp -s "$previous" "$2"; then
+        same=$((same + 1))
+        [ "$same" -ge 5 ]
+    else
+        same=0
+        cp "$2" "$previous"
+        return 1
+    fi
 }
 
 # Puts the stand-in installer into C:\Setup under the title's name, marked
@@ -130,15 +129,6 @@ gui_installer() {
     printf '\002' | dd of="$copy" bs=1 seek=$((offset + 92)) conv=notrunc status=none
 }
 
-# The entry the launcher reads: not installed, or installed in DIR (in the
-# code page, as WIN.INI holds it).
-entry_not_installed() {
-    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$TITLE_NotInstalledMarker"
-}
-entry_installed_in() {
-    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$1"
-}
-
 # Arranges the world for one box in the new prefix. The game's directory is
 # the title's own (Wine names its files in UTF-8). The launcher reads whatever
 # descriptor it finds once the installer has ended, so the descriptor is put
@@ -146,28 +136,27 @@ entry_installed_in() {
 arrange() {
     case $1 in
         cannot-find-install-prog)
-            entry_not_installed ;;
+            wine_entry "$TITLE_NotInstalledMarker" ;;
         cannot-find-path-descriptor)
-            entry_not_installed
+            wine_entry "$TITLE_NotInstalledMarker"
             gui_installer
             # One without the key.
-            printf '[Setup]\r\nGroup=%s\r\n' "$TITLE_name" >"$WINE_C/$TITLE_DescriptorFileName" ;;
+            wine_descriptor '[Setup]\r\nGroup=%s\r\n' "$TITLE_name" ;;
         could-not-write-win-ini)
-            entry_not_installed
+            wine_entry "$TITLE_NotInstalledMarker"
             gui_installer
-            printf '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$TITLE_INSTALL_DIRECTORY" \
-                >"$WINE_C/$TITLE_DescriptorFileName"
+            wine_descriptor '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$TITLE_INSTALL_DIRECTORY"
             # Not even root can write through a read-only view of the file.
             local ini=$WINE_C/windows/win.ini
             if ! wine_read_only "$ini"; then
-                die "could not mount a read-only WIN.INI (this runs in tools/namespace.sh, which allows mounts)"
+                die "could not mount a read-only WIN.INI (this runs in shell/namespace.sh, which allows mounts)"
             fi ;;
         cannot-set-current-directory)
             # The directory is gone.
-            entry_installed_in "$TITLE_INSTALL_DIRECTORY" ;;
+            wine_entry "$TITLE_INSTALL_DIRECTORY" ;;
         cannot-find-game-exe)
             # The directory is there, the game is not.
-            entry_installed_in "$TITLE_INSTALL_DIRECTORY"
+            wine_entry "$TITLE_INSTALL_DIRECTORY"
             wine_put "$TITLE_INSTALL_DIRECTORY_utf8" ;;
     esac
 }
@@ -268,7 +257,7 @@ $others"
 
     local expected got
     # In the code page, as the program passes them and the watcher reads them.
-    expected="box caption=$TITLE_Caption"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no"
+    expected=$(wine_box "$TITLE_Caption" "$text")
     got=$(cat "$WINE_C/boxes.log" 2>/dev/null || true)
     [ "$got" = "$expected" ] || die "the box watcher expected
     $(tool_utf8 "$TITLE_codepage" "${expected//$'\t'/  }")
@@ -280,6 +269,14 @@ got
     trap - EXIT
 }
 
+# True once the installer has written the descriptor; 2 when the launcher has
+# ended.
+descriptor_written() {
+    [ ! -f "$WINE_C/$TITLE_DescriptorFileName" ] || return 0
+    [ ! -f "$WINE_SCRATCH/status" ] || return 2
+    return 1
+}
+
 # The real installer, interactive, as the launcher starts it on a first run:
 # its directory page, then (Enter: Install) its finish page; Enter again ends
 # it, and the launcher must record the directory and start the game.
@@ -288,7 +285,7 @@ take_wizard() {
     wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
     trap end_box EXIT
     export DISPLAY=$display
-    entry_not_installed
+    wine_entry "$TITLE_NotInstalledMarker"
     wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\Setup"
     local run id
     launch_in_background $((4 * WINE_RUN_SECONDS))
@@ -298,12 +295,7 @@ take_wizard() {
     id=${id%% *}
     focus_and_shoot "$id" "$raw_dir/installer-directory.ppm" "the installer's directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Install"
-    local waited
-    for ((waited = 0; waited < 5 * WINE_RUN_SECONDS; waited++)); do
-        [ -f "$WINE_C/$TITLE_DescriptorFileName" ] || [ -f "$WINE_SCRATCH/status" ] && break
-        sleep 0.2
-    done
-    [ -f "$WINE_C/$TITLE_DescriptorFileName" ] ||
+    WAIT_STEP=0.2 wait_until "$WINE_RUN_SECONDS" "the descriptor" descriptor_written ||
         die "the installer wrote no descriptor C:\\$TITLE_DescriptorFileName once Install was pressed"
     focus_and_shoot "$id" "$raw_dir/installer-finish.ppm" "the installer's finish page"
     cmp -s "$raw_dir/installer-directory.ppm" "$raw_dir/installer-finish.ppm" &&
@@ -313,9 +305,7 @@ take_wizard() {
     local got
     got=$(cat "$WINE_SCRATCH/status")
     [ "$got" = 1 ] || die "after the installer the launcher's exit status was $got, not 1"
-    # The key's line, whatever the letter case of the key.
-    got=$(wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
-        NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")')
+    got=$(wine_entry_line)
     local want="$TITLE_ProfileKey=$TITLE_INSTALL_DIRECTORY"
     [ "$got" = "$want" ] ||
         die "after the installer WIN.INI held \"$(tool_utf8 "$TITLE_codepage" "$got")\", not \"$(tool_utf8 "$TITLE_codepage" "$want")\""
@@ -326,12 +316,12 @@ take_wizard() {
 inside() {
     # Wine's own error lines go to the log shown when a box does not appear.
     WINE_DEBUG=${WINE_DEBUG:--all,err+all}
-    # shellcheck source=tools/wine.sh
-    source "$root/tools/wine.sh"
+    # shellcheck source=shell/wine.sh
+    source "$root/shell/wine.sh"
     # shellcheck source=shell/title.sh
     source "$root/shell/title.sh"
-    # shellcheck source=tools/title-wine.sh
-    source "$root/tools/title-wine.sh"
+    # shellcheck source=shell/title-wine.sh
+    source "$root/shell/title-wine.sh"
     title_load "$build" || exit 1
     wine_find_tools || exit 1
     xwininfo -display "$display" -root >/dev/null 2>&1 || die "the X server on $display cannot be reached from the namespace"
@@ -403,8 +393,8 @@ usage() {
 # A title file and folder named relative to where the command is run.
 # shellcheck source=shell/title.sh
 . "$root/shell/title.sh"
-# shellcheck source=tools/title-wine.sh
-. "$root/tools/title-wine.sh"
+# shellcheck source=shell/title-wine.sh
+. "$root/shell/title-wine.sh"
 title=$(title_file)
 out_dir=
 pictures=()
@@ -438,17 +428,17 @@ prefix=
 [ "$title" = "$DEFAULT_TITLE" ] || prefix=$(basename "$(dirname "$title")")-
 out_dir=${out_dir:-$root/docs/screenshots}
 
-# shellcheck source=tools/deps.sh
-. tools/deps.sh
+# shellcheck source=shell/deps.sh
+. shell/deps.sh
 install_missing cmake make mingw-w64 wine64 icoutils xvfb imagemagick x11-utils xdotool jq
 
 preset=win32
-if ! install_win32_wine || ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
+if ! install_win32_wine || ! shell/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
     echo "screenshots.sh: 32-bit Wine does not run under emulation here (see above);" \
         "taking the pictures from the 64-bit twin, which shows the same boxes" >&2
     preset=win64
 fi
-namespace=(tools/namespace.sh)
+namespace=(shell/namespace.sh)
 [ "$preset" = win32 ] && namespace+=(--i386)
 
 build=$(tool_build "$title" "$preset")
@@ -488,12 +478,13 @@ trap cleanup EXIT
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$scratch/display" \
     >"$scratch/xvfb.log" 2>&1 &
 xvfb=$!
-for ((i = 0; i < 100; i++)); do
-    [ -s "$scratch/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || { cat "$scratch/xvfb.log" >&2; die "Xvfb did not start"; }
-    sleep 0.1
-done
-[ -s "$scratch/display" ] || die "Xvfb did not give its display number in 10 s"
+xvfb_display() {
+    [ ! -s "$scratch/display" ] || return 0
+    kill -0 "$xvfb" 2>/dev/null && return 1
+    cat "$scratch/xvfb.log" >&2
+    die "Xvfb did not start"
+}
+WAIT_STEP=0.1 wait_until 10 "Xvfb to give its display number" xvfb_display || exit 1
 display=:$(head -n 1 "$scratch/display")
 echo "Taking the boxes on display $display ($preset, under Wine's X11 driver, $LC_ALL)..."
 

@@ -23,10 +23,8 @@
 # way to name the root. --verbose adds osslsigncode's whole report.
 set -euo pipefail
 
-die() {
-    echo "sign.sh: $*" >&2
-    exit 1
-}
+# shellcheck source=../shell/common.sh
+. "$(dirname "$0")/../shell/common.sh"
 
 usage() {
     echo "usage: $0 (--cert CERT.pem --key KEY.pem | --pkcs12 FILE.p12) [--pass-file FILE] [--timestamp URL] [--ca-file FILE] [--verbose] IN OUT" >&2

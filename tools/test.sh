@@ -19,7 +19,7 @@
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. tools/deps.sh
+. shell/deps.sh
 . shell/title.sh
 
 PROOF_TITLE=$PWD/titles/sternenwaechter/title.ini
@@ -44,7 +44,7 @@ esac
 install_needed --win32-wine "${BUILD_PACKAGES[@]}"
 
 # Without emulation every 32-bit scenario would fail; say why once, up front.
-if ! tools/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
+if ! shell/namespace.sh --i386 /usr/lib/wine/wine --version >/dev/null; then
     echo "test.sh: 32-bit Wine does not run under emulation in a namespace (see above)" >&2
     exit 1
 fi

@@ -71,7 +71,7 @@ printf '        %s\n' "${output//$'\n'/$'\n'        }"
 check "verified with the certificate as the trusted root" 0 "$status"
 check "digest" "SHA256" "$(sed -n 's/^Message digest algorithm *: *//p' <<<"$output" | head -n1)"
 check "signer" "/CN=Test publisher" "$(sed -n 's/^[[:space:]]*Subject: *//p' <<<"$output" | head -n1)"
-read -r stored computed < <("$root/tools/pe-checksum.sh" "$signed")
+read -r stored computed < <("$root/shell/pe-checksum.sh" "$signed")
 check "PE checksum in the header, as computed" "$computed" "$stored"
 check "verified against another root" fails "$(osslsigncode verify -CAfile "$keys/other.pem" -in "$signed" >/dev/null 2>&1 && echo passes || echo fails)"
 

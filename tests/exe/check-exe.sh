@@ -77,7 +77,7 @@ fi
 source "$TITLE_SH"
 for tool in wrestool icotool; do
     if ! command -v "$tool" >/dev/null; then
-        echo "FAIL  $tool not found: install icoutils (tools/deps.sh lists it)"
+        echo "FAIL  $tool not found: install icoutils (shell/deps.sh lists it)"
         exit 1
     fi
 done

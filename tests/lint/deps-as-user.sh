@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# tools/deps.sh as a user who is not root. With nothing missing it installs
+# shell/deps.sh as a user who is not root. With nothing missing it installs
 # nothing and asks no sudo; with a package missing it goes through sudo when
 # there is one, and otherwise tools/test.sh stops before it builds anything,
 # with one message listing the commands for root. dpkg-query, dpkg, apt-get,
-# sudo, cmake and tools/namespace.sh are stand-ins that record how they were
+# sudo, cmake and shell/namespace.sh are stand-ins that record how they were
 # called, so the machine's packages are neither read nor touched.
 #
 # Started as root (as ctest is, here), it runs itself again as nobody.
@@ -15,7 +15,8 @@ if [ "$(id -u)" -eq 0 ]; then
     scratch=$(mktemp -d)
     # What the user runs, copied where nobody can read it whatever the tree's modes.
     mkdir -p "$scratch/tree/tools" "$scratch/tree/shell" "$scratch/tree/tests/lint"
-    cp "$tree/tools/deps.sh" "$tree/tools/test.sh" "$scratch/tree/tools/"
+    cp "$tree/tools/test.sh" "$scratch/tree/tools/"
+    cp "$tree/shell/deps.sh" "$scratch/tree/shell/"
     cp "$tree/shell/title.sh" "$scratch/tree/shell/"
     cp "$0" "$scratch/tree/tests/lint/"
     cp "$tree/tests/checks.sh" "$scratch/tree/tests/"
@@ -34,13 +35,14 @@ log=$work/calls.log
 # tools/test.sh and deps.sh in a tree of their own, where the namespace check
 # that follows the package steps is a stand-in that passes.
 mkdir -p "$work/tree/tools" "$work/tree/shell"
-cp "$tree/tools/deps.sh" "$tree/tools/test.sh" "$work/tree/tools/"
+cp "$tree/tools/test.sh" "$work/tree/tools/"
+cp "$tree/shell/deps.sh" "$work/tree/shell/"
 cp "$tree/shell/title.sh" "$work/tree/shell/"
-cat >"$work/tree/tools/namespace.sh" <<'EOF'
+cat >"$work/tree/shell/namespace.sh" <<'EOF'
 #!/bin/bash
 echo "namespace.sh $*" >>"$CALLS"
 EOF
-chmod +x "$work/tree/tools/namespace.sh"
+chmod +x "$work/tree/shell/namespace.sh"
 tree=$work/tree
 
 # The system's commands, less sudo: a PATH on which there is no sudo.
@@ -110,7 +112,7 @@ run() {
     calls=$(cat "$log")
 }
 
-deps=$tree/tools/deps.sh
+deps=$tree/shell/deps.sh
 everything=". '$deps' && install_needed --win32-wine \"\${BUILD_PACKAGES[@]}\""
 
 run "nothing missing, no sudo" no "" i386 bash -c "$everything"

@@ -12,8 +12,9 @@ source_tree=$(cd "$here/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tree=$work/tree
-mkdir -p "$tree/tools" "$tree/src" "$tree/run" "$work/host" "$work/win32"
+mkdir -p "$tree/tools" "$tree/shell" "$tree/src" "$tree/run" "$work/host" "$work/win32"
 cp "$source_tree/tools/lint.sh" "$tree/tools/"
+cp "$source_tree/shell/common.sh" "$tree/shell/"
 cp "$source_tree/.clang-format" "$source_tree/.clang-tidy" "$source_tree/.shellcheckrc" "$tree/"
 
 plant() {
@@ -80,10 +81,10 @@ source "$here/../checks.sh"
 # check_names WHAT PATTERN: the last output holds a line matching PATTERN.
 check_names() {
     if grep -qE "$2" <<<"$out"; then
-        echo "ok    $1"
+        pass "$1"
     else
-        printf 'FAIL  %s\n  expected a line matching: %s\n  got:\n%s\n' "$1" "$2" "$out"
-        failures=$((failures + 1))
+        fail "$1"
+        printf '  expected a line matching: %s\n  got:\n%s\n' "$2" "$out"
     fi
 }
 
@@ -98,6 +99,7 @@ check_lines "C++ files found" "src/Planted.cpp" "$out"
 lint list-shell
 check_lines "shell files found, by name and by #! line" "run/clean.sh
 run/planted
+shell/common.sh
 tools/lint.sh" "$out"
 
 for row in \
@@ -123,10 +125,11 @@ git -C "$tree" init -q
 echo /ignored/ >"$tree/.gitignore"
 mkdir "$tree/ignored"
 printf '#!/bin/bash\n' >"$tree/ignored/made.sh"
-git -C "$tree" add tools src run/clean.sh
+git -C "$tree" add tools shell src run/clean.sh
 lint list-shell
 check_lines "shell files found" "run/clean.sh
 run/planted
+shell/common.sh
 tools/lint.sh" "$out"
 lint list-cxx
 check_lines "C++ files found" "src/Planted.cpp" "$out"

@@ -4,7 +4,7 @@
 # own binfmt_misc), each from a template prefix of its own, as ctest runs
 # them. The user gets copies of the scripts and of this title's built
 # programs, so that it needs to read nothing of the tree and writes nothing in
-# it. And that tools/namespace.sh says why when no namespace may be made.
+# it. And that shell/namespace.sh says why when no namespace may be made.
 #
 #   wine-as-user.sh TITLE_FILE
 #
@@ -21,6 +21,8 @@ SCENARIO=later_run
 # What the scenarios run: the launcher, the stand-ins and the watcher.
 TARGETS=(Launcher test_installer test_game test_decoy box_watcher)
 
+# shellcheck source=../../shell/common.sh
+source "$here/../../shell/common.sh"
 # shellcheck source=../checks.sh
 source "$here/../checks.sh"
 
@@ -52,11 +54,14 @@ processes_in() {
     done
 }
 
+# shellcheck disable=SC2317 # called by wait_until
+no_processes_in() { [ -z "$(processes_in "$1")" ]; }
+
 # arch_scenario ARCH: the template, one scenario in a slot, and the end of
 # the slots, for the programs copied to SCRATCH/ARCH.
 arch_scenario() {
-    local arch=$1 dir=$scratch/$1 namespace=("$scratch/tree/tools/namespace.sh") waited left
-    local scenario=$scratch/tree/tests/wine/scenario.sh template=$dir/tests/wine/prefix-template
+    local arch=$1 dir=$scratch/$1 namespace=("$scratch/tree/shell/namespace.sh")
+    local scenario=$scratch/tree/tests/wine/harness.sh template=$dir/tests/wine/prefix-template
     [ "$arch" = win32 ] && namespace+=(--i386)
     echo "== $arch: $SCENARIO as uid $(id -u)"
     mkdir -p "$dir/tmp" "$dir/tests/wine"
@@ -77,12 +82,8 @@ arch_scenario() {
         step "$arch: $SCENARIO" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
     fi
     step "$arch: the slots ended, their registry as the template's" bash "$scenario" end "$template"
-    for ((waited = 0; waited < 50; waited++)); do
-        left=$(processes_in "$dir")
-        [ -n "$left" ] || break
-        sleep 0.1
-    done
-    check "$arch: processes left running in $dir" "" "$left"
+    WAIT_STEP=0.1 wait_until 5 "the processes in $dir to end" no_processes_in "$dir"
+    check "$arch: processes left running in $dir" "" "$(processes_in "$dir")"
 }
 
 # arch_alone ARCH, in a process of its own: arch_scenario, exiting with the
@@ -93,12 +94,12 @@ arch_alone() {
     exit "$failures"
 }
 
-# tools/namespace.sh where the kernel gives no namespace: it says why. In a
+# shell/namespace.sh where the kernel gives no namespace: it says why. In a
 # namespace of its own, where no more may be made (its root may say so), and
 # in one that maps no user, where nobody is root.
 refusals() {
-    echo "== tools/namespace.sh, refused a namespace"
-    local tool=$scratch/tree/tools/namespace.sh
+    echo "== shell/namespace.sh, refused a namespace"
+    local tool=$scratch/tree/shell/namespace.sh
     # shellcheck disable=SC2016 # $0 is for the inner shell
     check_refused "no more user namespaces" "Here user.max_user_namespaces is 0." \
         unshare --user --map-root-user bash -c 'echo 0 >/proc/sys/user/max_user_namespaces && exec "$0" true' "$tool"

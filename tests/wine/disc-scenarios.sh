@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154,SC2034 # slot, SetupDir, WINE_STATUS and the like: scenario.sh's
+# shellcheck disable=SC2154,SC2034 # slot, SetupDir, WINE_STATUS and the like: harness.sh's
 # shellcheck disable=SC1003 # Windows paths end in a backslash
-# The player's runs from the game's disc, run by scenario.sh like the
+# The player's runs from the game's disc, run by harness.sh like the
 # scenarios in scenarios.sh, on the shipped 32-bit file only (label win32:
 # see CMakeLists.txt). The disc is drive D:, a CD-ROM drive in Wine's drive
 # settings, read-only, holding the files of the image that tools/disc.sh
@@ -36,7 +36,7 @@ disc_in_drive() {
     [ "${1:-}" != --without ] || rm -f "$dir/$2"
     disc_listing "$dir" >"$WINE_SCRATCH/disc.before"
     if ! wine_read_only "$dir"; then
-        fail "could not make the disc read-only (scenarios run in tools/namespace.sh, which allows mounts)"
+        fail "could not make the disc read-only (scenarios run in shell/namespace.sh, which allows mounts)"
         return 1
     fi
     undo_steps+=("umount '$dir'")
@@ -97,13 +97,11 @@ scenario_disc_first_run() { # proof
     launch_from_disc
     expect_autoplay 'autoplay: started D:\Launcher.exe in D:\'
     expect_status 1
+    disc_installer_is_standin || RealInstaller=silent
+    expect_programs installer game
     if disc_installer_is_standin; then
-        expect_programs installer game
-        check "the game installed" yes "$([ -f "$(unix_path "$GameDir")/$TITLE_GameExeName" ] && echo yes || echo no)"
+        check "the game installed" yes "$([ -f "$(c_path "$GameDir")/$TITLE_GameExeName" ] && echo yes || echo no)"
     else
-        # The real installer records how it was started and where it
-        # installed; the stand-in also records the directory it ran in.
-        expect_run installer game
         check "installer started from" 'D:' "$(wine_log_values installer started_from)"
         expect_installed "$GameDir" yes
     fi

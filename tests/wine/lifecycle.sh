@@ -1,9 +1,9 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154,SC2034 # SetupDir, checked, run_env and the like: scenario.sh's
+# shellcheck disable=SC2154,SC2034 # SetupDir, checked, run_env and the like: harness.sh's
 # shellcheck disable=SC1003 # Windows paths end in a backslash
 # The player's whole lifecycle with the game's real installer (installer/,
 # built with NSIS) in place of the stand-in: first run, later run, uninstall,
-# reinstall. Sourced by scenario.sh, like scenarios.sh, whose words it uses.
+# reinstall. Sourced by harness.sh, like scenarios.sh, whose words it uses.
 # NSIS makes 32-bit programs only, so CMake runs these on the 32-bit route
 # alone (label win32); INSTALLER_DIR names the directory the build put the
 # installers in: the tests' variants silent/<InstallerName> and
@@ -36,12 +36,6 @@ Uninstaller=uninstall.exe
 # Windows' longest path, and so the longest command line the launcher makes.
 PathMax=259
 
-# Text in the title's code page as the Unix side has it, in UTF-8: on a
-# command line or in the environment, which Wine reads so, and in file names,
-# which it writes so.
-unix_text() { printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8; }
-unix_path() { wine_c_path "$(unix_text "$1")"; }
-
 # real_installer silent|cancel: the NSIS installer, not the stand-in, under
 # the title's InstallerName in C:\Setup.
 real_installer() {
@@ -51,19 +45,14 @@ real_installer() {
         fail "no installer $1/$TITLE_InstallerName in INSTALLER_DIR (${INSTALLER_DIR:-unset}): build the win32 preset"
         return 1
     fi
-    wine_put "$SetupDir" "$file"
+    wine_put "$SetupDir" "$file" && RealInstaller=$1
 }
 
 # The directory the silent installer installs into instead of its default
 # (the launcher passes no /D=, but passes its environment on).
-installs_into() { installer_env TEST_INSTALL_DIR="$(unix_text "$1")"; }
-
-# expect_run [NAME...]: which programs ran, in order; the real installer, when
-# it runs, must have been started as the stand-in is, and say where it
-# installed to (EXPECTED_DIR, the default unless given).
-expect_run() {
-    programs_ran "$@" || return 0
-    check "installer directory" "${EXPECTED_DIR:-$GameDir}" "$(wine_log_values installer directory)"
+installs_into() {
+    InstallsInto=$1
+    installer_env TEST_INSTALL_DIR="$(utf8_text "$1")"
 }
 
 # The player's own copy of WIN.INI, where Vista to 11 redirect a standard
@@ -81,7 +70,7 @@ icon_images() { wrestool -x --raw --type=3 "$1" 2>/dev/null | sha256sum | cut -c
 # installer's icon, the title's.
 expect_installed() {
     local path want=$2 files=no
-    path=$(unix_path "$1")
+    path=$(c_path "$1")
     [ -f "$path/$TITLE_GameExeName" ] && [ -f "$path/$Uninstaller" ] && files=yes
     check "$TITLE_GameExeName and $Uninstaller in $1" "$want" "$files"
     if [ "$want" = no ]; then
@@ -94,7 +83,7 @@ expect_installed() {
     entry=$("$WINE" reg query "$UninstallKey" /v UninstallString 2>/dev/null </dev/null 9>&- |
         iconv -f "CP$OemCodepage" -t UTF-8 | sed -n 's/^ *UninstallString *REG_SZ *//p' | tr -d '\r')
     if [ "$want" = yes ]; then
-        check "Add/Remove Programs entry" "$(unix_text "\"$1\\$Uninstaller\"")" "$entry"
+        check "Add/Remove Programs entry" "$(utf8_text "\"$1\\$Uninstaller\"")" "$entry"
     else
         check "Add/Remove Programs entry" "" "$entry"
     fi
@@ -117,7 +106,7 @@ oem_codepage() {
 uninstall() {
     wine_watch_start || return 1
     local status=0
-    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$(unix_text "$1")\\$Uninstaller" /S </dev/null 9>&-) || status=$?
+    (cd "$WINE_C" && timeout "$WINE_RUN_SECONDS" "$WINE" "$(utf8_text "$1")\\$Uninstaller" /S </dev/null 9>&-) || status=$?
     wine_watch_stop
     check "$Uninstaller exit status" 0 "$status"
     local left
@@ -161,7 +150,7 @@ first_run_into() {
     [ "$dir" = "$GameDir" ] || installs_into "$dir"
     launch
     expect_status 1
-    EXPECTED_DIR=$dir expect_run installer game
+    expect_programs installer game
     check "installer result" 'done' "$(wine_log_values installer result)"
     expect_game "$dir"
     expect_ini entry "$dir"
@@ -179,7 +168,7 @@ scenario_nsis_first_and_later_run() { # proof
     phase 'later run: the game starts, the installer does not run'
     launch
     expect_status 1
-    expect_run game
+    expect_programs game
     expect_game "$GameDir"
     expect_ini unchanged
     expect_descriptor absent
@@ -210,7 +199,7 @@ scenario_nsis_uninstall_and_reinstall() { # proof
     real_installer silent
     launch
     expect_status 1
-    expect_run installer game
+    expect_programs installer game
     expect_game "$GameDir"
     expect_ini entry "$GameDir"
     expect_descriptor absent
@@ -224,7 +213,7 @@ scenario_nsis_cancelled() {
     real_installer cancel || return 1
     launch
     expect_status 0
-    expect_run installer
+    expect_programs installer
     check "installer gave up" 'before the descriptor' "$(wine_log_values installer cancelled)"
     expect_ini unchanged
     expect_descriptor absent
@@ -244,7 +233,7 @@ scenario_nsis_descriptor_as_written() {
     win_ini_unwritable || return 1
     launch
     expect_status 0
-    expect_run installer
+    expect_programs installer
     expect_ini unchanged
     expect_descriptor present
     expect_boxes "$TITLE_CannotWriteProfile"
@@ -279,7 +268,7 @@ scenario_nsis_directory_length() { # proof
     installs_into "$dir"
     launch
     expect_status 0
-    EXPECTED_DIR=$dir expect_run installer
+    expect_programs installer
     check "installer result" failed "$(wine_log_values installer result)"
     expect_ini unchanged
     expect_descriptor absent
@@ -293,7 +282,7 @@ scenario_nsis_directory_length() { # proof
     # And one byte more would not have worked: the game's command line or a
     # file's path would have been too long.
     local longest
-    longest=$(cd "$(unix_path "$dir")" && find . -type f -printf '%P\n' | awk '{ if (length($0) > n) n = length($0) } END { print n }')
+    longest=$(cd "$(c_path "$dir")" && find . -type f -printf '%P\n' | awk '{ if (length($0) > n) n = length($0) } END { print n }')
     check "the longest path or command line with one byte more, over $PathMax bytes" yes \
         "$([ $((limit + 1 + 3 + ${#TITLE_GameExeName})) -gt "$PathMax" ] ||
             [ $((limit + 1 + 1 + longest)) -gt "$PathMax" ] && echo yes ||

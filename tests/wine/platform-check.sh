@@ -10,14 +10,14 @@
 #
 #   platform-check.sh CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE PLANTED_DLL
 #
-# Run it under tools/namespace.sh; with WINE_ARCH=win32, under
-# tools/namespace.sh --i386; TITLE_SH names the build's title values. Exits
+# Run it under shell/namespace.sh; with WINE_ARCH=win32, under
+# shell/namespace.sh --i386; TITLE_SH names the build's title values. Exits
 # with the check's status.
 set -u
 
 here=$(dirname "$0")
-# shellcheck source=SCRIPTDIR/../../tools/wine.sh
-source "$here/../../tools/wine.sh"
+# shellcheck source=SCRIPTDIR/../../shell/wine.sh
+source "$here/../../shell/wine.sh"
 
 if [ $# -ne 5 ]; then
     echo "usage: $0 CHECK_EXE LAUNCHER_EXE HELPER_DIR TEMPLATE PLANTED_DLL" >&2

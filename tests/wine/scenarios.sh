@@ -1,6 +1,6 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # InstalledDir and the like: scenario.sh's; TITLE_*: the title's
-# The launcher's end-to-end scenarios, one function each, run by scenario.sh
+# shellcheck disable=SC2154 # InstalledDir and the like: harness.sh's; TITLE_*: the title's
+# The launcher's end-to-end scenarios, one function each, run by harness.sh
 # (which documents the words used here). Each starts from the same world:
 # C:\Setup holds the launcher and the installer, C:\Setup\Files holds the
 # game the installer copies, and WIN.INI says the game is in the title's

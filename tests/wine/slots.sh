@@ -1,11 +1,11 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # template, launcher and helpers: set by scenario.sh
+# shellcheck disable=SC2154 # template, launcher and helpers: set by harness.sh
 # Slots: Wine prefixes that live for a whole test run, one for each scenario
 # running at the same time. Each has its own Wine server, started once with
 # Wine's services, in a user and mount namespace of its own
-# (tools/namespace.sh) that the scenarios using the slot enter. A scenario
+# (shell/namespace.sh) that the scenarios using the slot enter. A scenario
 # takes a free slot, checks that it finds the world every scenario starts
-# from, runs, and puts the world back. Sourced by scenario.sh, after wine.sh.
+# from, runs, and puts the world back. Sourced by harness.sh, after wine.sh.
 #
 #   SLOTS/<n>.lock        held, on descriptor 9, by the test using slot n
 #   SLOTS/<n>/prefix      the prefix, a copy of the template
@@ -21,27 +21,26 @@ SLOT_IDLE_SECONDS=300
 
 # The command that makes a namespace for a slot's server.
 slot_namespace() {
-    slot_namespace=("$here/../../tools/namespace.sh")
+    slot_namespace=("$here/../../shell/namespace.sh")
     [ "$WINE_ARCH" != win32 ] || slot_namespace+=(--i386)
 }
 
 # slot_take SLOTS: takes the first free slot, made or not, and sets SLOT.
 slot_take() {
-    local slots=$1 number attempt
-    mkdir -p "$slots" || return 1
-    for ((attempt = 0; attempt < 600; attempt++)); do
-        for ((number = 0; number < SLOT_MAX; number++)); do
-            exec 9>>"$slots/$number.lock"
-            if flock -n 9; then
-                # shellcheck disable=SC2034 # for the caller
-                SLOT=$slots/$number
-                return 0
-            fi
-        done
-        exec 9>&-
-        sleep 0.5
+    mkdir -p "$1" && WAIT_STEP=0.5 wait_until 300 "one of the $SLOT_MAX slots in $1 to be free" slot_free "$1"
+}
+
+slot_free() {
+    local number
+    for ((number = 0; number < SLOT_MAX; number++)); do
+        exec 9>>"$1/$number.lock"
+        if flock -n 9; then
+            # shellcheck disable=SC2034 # for the caller
+            SLOT=$1/$number
+            return 0
+        fi
     done
-    echo "slots.sh: all $SLOT_MAX slots in $slots stayed busy for 300 s" >&2
+    exec 9>&-
     return 1
 }
 
@@ -49,23 +48,20 @@ slot_take() {
 # the directory it works in (named after the prefix), never another process
 # that has taken its number since.
 slot_server_alive() {
-    local pid comm
-    pid=$(cat "$1/server" 2>/dev/null) && read -r comm 2>/dev/null <"/proc/$pid/comm" && [[ $comm == wineserver* ]] &&
-        [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$(wine_server_dir "$1/prefix")" ]
+    local pid
+    pid=$(cat "$1/server" 2>/dev/null) && [ -n "$pid" ] && wine_server_pid "$1/prefix" "$pid" >/dev/null
 }
+slot_server_ended() { ! slot_server_alive "$1"; }
 
 # slot_stop SLOT: ends the slot's server and programs; the server writes the
 # registry back as it ends.
 slot_stop() {
-    local slot=$1 pid waited
+    local slot=$1 pid
     slot_server_alive "$slot" || return 0
     pid=$(cat "$slot/server")
     WINEPREFIX=$slot/prefix timeout 20 "$WINE_SERVER" -k 2>/dev/null
-    for ((waited = 0; waited < 100; waited++)); do
-        slot_server_alive "$slot" || return 0
-        sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null
+    wait_until 10 "the Wine server of $slot to end; killing it" slot_server_ended "$slot" ||
+        kill -KILL "$pid" 2>/dev/null
 }
 
 # slot_end SLOT: ends the slot's server and programs, and removes the slot.
@@ -79,29 +75,15 @@ slot_end() {
 # slot_make SLOT: makes the slot afresh from the template, starts its server
 # and Wine's services, and records the world as made.
 slot_make() {
-    local slot=$1 socket waited
+    local slot=$1
     slot_end "$slot"
     mkdir -p "$slot" && wine_template_copy "$template" "$slot/prefix" || return 1
     slot_namespace
     WINEPREFIX=$slot/prefix "${slot_namespace[@]}" "$WINE_SERVER" -f -p"$SLOT_IDLE_SECONDS" \
         </dev/null >"$slot/server.log" 2>&1 9>&- &
     echo $! >"$slot/server"
-    socket=$(wine_server_dir "$slot/prefix")/socket || return 1
-    # Until the server works in its own directory: it makes the socket a
-    # moment before it moves there, and slot_stop knows it by that directory.
-    for ((waited = 0; waited < 200; waited++)); do
-        [ ! -S "$socket" ] || ! slot_server_alive "$slot" || break
-        if ! kill -0 "$(cat "$slot/server")" 2>/dev/null; then
-            echo "slots.sh: the Wine server of $slot ended at once:" >&2
-            cat "$slot/server.log" >&2
-            return 1
-        fi
-        sleep 0.05
-    done
-    if [ ! -S "$socket" ] || ! slot_server_alive "$slot"; then
-        echo "slots.sh: no Wine server in $(dirname "$socket") with a socket after 10 s" >&2
+    wait_until 10 "the Wine server of $slot to work in its directory, with a socket" slot_server_up "$slot" ||
         return 1
-    fi
     # Wine's services, started now, keep the descriptors they are given for as
     # long as the slot lives: a file, not the test's output.
     if ! slot_enter "$slot" warm "$slot" "$launcher" "$helpers" "$template" </dev/null >"$slot/warm.log" 2>&1; then
@@ -112,12 +94,25 @@ slot_make() {
     touch "$slot/ready"
 }
 
-# slot_enter SLOT COMMAND ARG...: runs scenario.sh COMMAND in the slot's namespace.
+# Until the server works in its own directory: it makes the socket a moment
+# before it moves there, and slot_stop knows it by that directory. 2 (give up)
+# when it has ended.
+slot_server_up() {
+    local socket
+    socket=$(wine_server_dir "$1/prefix")/socket || return 2
+    [ -S "$socket" ] && slot_server_alive "$1" && return 0
+    kill -0 "$(cat "$1/server")" 2>/dev/null && return 1
+    echo "slots.sh: the Wine server of $1 ended at once:" >&2
+    cat "$1/server.log" >&2
+    return 2
+}
+
+# slot_enter SLOT COMMAND ARG...: runs harness.sh COMMAND in the slot's namespace.
 # With the caller's own user and groups, which the namespace already maps to
 # its root: a user who is not root may not set them there, and nsenter would
 # otherwise try.
 slot_enter() {
-    nsenter --preserve-credentials --target "$(cat "$1/server")" --user --mount -- bash "$here/scenario.sh" "${@:2}"
+    nsenter --preserve-credentials --target "$(cat "$1/server")" --user --mount -- bash "$here/harness.sh" "${@:2}"
 }
 
 # drive C: a line a file: path, type, and for files mode, size and time.

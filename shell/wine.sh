@@ -3,11 +3,12 @@
 # shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
-# message boxes. Sourced by tests/wine/scenario.sh, tools/demo.sh and tools/bench.sh.
+# message boxes. Sourced by the Wine tests' harness, tools/demo.sh,
+# tools/bench.sh and tools/screenshots.sh.
 #
 # 64-bit programs in a 64-bit prefix, or with WINE_ARCH=win32 32-bit ones in a
 # 32-bit prefix: those need 32-bit Wine, which this kernel runs only under
-# qemu's emulation, so run the callers under tools/namespace.sh --i386.
+# qemu's emulation, so run the callers under shell/namespace.sh --i386.
 #
 #   wine_template_make DIR
 #       Makes a prefix in DIR (which must not exist) for wine_prefix_start to copy.
@@ -30,6 +31,12 @@
 #   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
 #   wine_write_win_ini LINE...       replaces WIN.INI with these lines
 #   wine_ini_section NAME            prints a section of WIN.INI, header included
+#   wine_entry VALUE                 replaces WIN.INI with the title's section,
+#                                    its key set to VALUE
+#   wine_entry_line                  prints the line of the title's key in its
+#                                    section, "<key>=<value>", whatever its case
+#   wine_descriptor FORMAT [ARG...]  writes the descriptor C:\<DescriptorFileName>
+#                                    (a printf format, line ends and all)
 #   wine_read_only FILE              a read-only view of FILE over it, until umount
 #   wine_watch_start
 #       Starts the box watcher and waits until it has listed the processes
@@ -49,6 +56,12 @@
 #                                    in order, e.g. "installer,game"
 #   wine_boxes                       the message boxes of that run, one a line:
 #                                    "box caption=...<TAB>text=...<TAB>buttons=..."
+#   wine_box CAPTION TEXT            the line wine_boxes gives for a box of the
+#                                    launcher's: that caption and text, an OK
+#                                    button and an icon, owned by no window,
+#                                    not topmost
+#   wine_server_dir PREFIX           the directory the prefix's server works in
+#   wine_server_pid PREFIX [PID]     the process id of its server, if it runs
 #
 # Callers may run under "set -e": a failing step is reported, not fatal.
 # Descriptor 9 is closed for every Wine program started here: a test may hold
@@ -56,6 +69,9 @@
 #
 # Wine keeps no state between prefixes, and a prefix reads WIN.INI afresh in
 # each process, so WIN.INI is changed only between runs, never during one.
+
+# shellcheck source=common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 # Finds Wine for WINE_ARCH (win64 unless set), and sets WINE, WINE_SERVER and
 # WINE_RUN_SECONDS, after which a launcher run counts as stuck.
@@ -118,6 +134,23 @@ wine_server_dir() {
 wine_server_dir_remove() {
     local dir
     if dir=$(wine_server_dir "$1"); then rm -rf "$dir"; fi
+}
+
+# wine_server_pid PREFIX [PID]: the process id of the prefix's server, the
+# wineserver process working in wine_server_dir (only PID looked at, when
+# given). Fails when none runs: a server that has just started moves there a
+# moment after it makes its socket.
+wine_server_pid() {
+    local dir proc comm procs=(/proc/[0-9]*)
+    dir=$(wine_server_dir "$1") || return 1
+    [ $# -lt 2 ] || procs=("/proc/$2")
+    for proc in "${procs[@]}"; do
+        if read -r comm 2>/dev/null <"$proc/comm" && [[ $comm == wineserver* ]] && [ "$proc/cwd" -ef "$dir" ]; then
+            echo "${proc#/proc/}"
+            return 0
+        fi
+    done
+    return 1
 }
 
 wine_template_make() {
@@ -242,7 +275,7 @@ wine_write_win_ini() {
 }
 
 # Makes FILE unwritable, even for root: a read-only view of it mounted over
-# it, in the caller's mount namespace (tools/namespace.sh gives one), until
+# it, in the caller's mount namespace (shell/namespace.sh gives one), until
 # "umount FILE".
 wine_read_only() {
     mount --bind "$1" "$1" && mount -o remount,bind,ro "$1"
@@ -255,6 +288,21 @@ wine_ini_section() {
         inside'
 }
 
+wine_entry() {
+    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$1"
+}
+
+wine_entry_line() {
+    # Keys are not case-sensitive either.
+    wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
+        NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")'
+}
+
+wine_descriptor() {
+    # shellcheck disable=SC2059 # the format is the point
+    printf "$@" >"$WINE_C/$TITLE_DescriptorFileName"
+}
+
 WINE_WATCHER=
 
 wine_watch_start() {
@@ -265,19 +313,20 @@ wine_watch_start() {
     "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\logs\boxes.log' 'C:\logs\stop' $((2 * WINE_RUN_SECONDS)) \
         'C:\logs\processes' </dev/null 9>&- &
     WINE_WATCHER=$!
-    local waited
-    for ((waited = 0; waited < 200 * WINE_RUN_SECONDS; waited++)); do
-        [ ! -f "$WINE_LOGS/processes" ] || return 0
-        if ! kill -0 "$WINE_WATCHER" 2>/dev/null; then
-            wait "$WINE_WATCHER"
-            echo "wine.sh: the box watcher ended with status $? before listing the processes" >&2
-            WINE_WATCHER=
-            return 1
-        fi
-        sleep 0.005
-    done
-    echo "wine.sh: the box watcher listed no processes in $WINE_RUN_SECONDS s" >&2
-    return 1
+    local status=0
+    WAIT_STEP=0.005 wait_until "$WINE_RUN_SECONDS" "the box watcher to list the processes running" wine_watch_listed || status=$?
+    [ "$status" -ne 2 ] || WINE_WATCHER=
+    return "$status"
+}
+
+# True once the watcher has listed the processes; 2 (give up) when it has ended.
+wine_watch_listed() {
+    [ ! -f "$WINE_LOGS/processes" ] || return 0
+    kill -0 "$WINE_WATCHER" 2>/dev/null && return 1
+    local status=0
+    wait "$WINE_WATCHER" || status=$?
+    echo "wine.sh: the box watcher ended with status $status before listing the processes" >&2
+    return 2
 }
 
 # Tells the watcher to stop once the run's programs have ended, and waits.
@@ -337,4 +386,8 @@ wine_run_order() {
 wine_boxes() {
     [ -f "$WINE_LOGS/boxes.log" ] && cat "$WINE_LOGS/boxes.log"
     return 0
+}
+
+wine_box() {
+    printf 'box caption=%s\ttext=%s\tbuttons=OK\ticon=shown\towner=none\ttopmost=no\n' "$1" "$2"
 }

@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
-# Runs one end-to-end scenario of the launcher under Wine, or makes the prefix
-# that every scenario starts from.
+# The harness of the Wine scenarios: it makes the prefix every scenario starts
+# from, runs one scenario in a slot, and checks and ends the slots. The
+# scenarios themselves are in scenarios.sh, lifecycle.sh and disc-scenarios.sh.
 #
-#   scenario.sh template DIR LAUNCHER_EXE HELPER_DIR
-#   scenario.sh run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
-#   scenario.sh check LAUNCHER_EXE HELPER_DIR TEMPLATE
-#   scenario.sh end TEMPLATE
-#   scenario.sh list
-#   scenario.sh title-free FILE...
+#   harness.sh template DIR LAUNCHER_EXE HELPER_DIR
+#       Makes the template prefix in DIR, and settles it with two launcher
+#       runs; ends first any slots left from a run that was cut short.
+#   harness.sh run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
+#       Runs the scenario NAME in a free slot, made from TEMPLATE if need be.
+#   harness.sh check LAUNCHER_EXE HELPER_DIR TEMPLATE
+#       Checks the slots themselves (below).
+#   harness.sh end TEMPLATE
+#       Ends the slots' servers, checks that the scenarios left each slot's
+#       registry as the template's, and removes the slots.
+#   harness.sh list
+#       Prints the names of the scenarios, one a line.
+#   harness.sh title-free FILE...
+#       Fails when a file writes one of the title's names or texts (title_free).
 #
-# The scenarios are the functions scenario_<NAME> in scenarios.sh. Each one
+# and, run by slots.sh inside a slot's namespace (SLOT: the slot's folder):
+#
+#   harness.sh warm SLOT LAUNCHER_EXE HELPER_DIR TEMPLATE
+#       Starts Wine's services in a new slot, records its drive C: and checks it.
+#   harness.sh in-slot SLOT LAUNCHER_EXE HELPER_DIR TEMPLATE NAME
+#       Checks the world, runs the scenario NAME and puts the world back.
+#   harness.sh check-in-slot SLOT LAUNCHER_EXE HELPER_DIR TEMPLATE
+#       The checks of "check".
+#
+# The scenarios are the functions scenario_<NAME> in those files. Each one
 # arranges a world (WIN.INI, files, what the installer will do), launches the
 # launcher once and says what must follow. Every scenario must say what it
 # expects of the exit status, WIN.INI, the descriptor, the programs that ran and
@@ -30,11 +48,9 @@
 # that it finds the world every scenario starts from (WIN.INI's bytes, the
 # files on C:, no mounts, no Windows process but Wine's own) and fails, saying
 # what differed, when it does not; the slot is then made afresh for the next.
-# Afterwards it puts the world back. "end" ends the servers, checks that the
-# scenarios left the registry alone, and removes the slots; "template" also
-# ends any left from a run that was cut short. "check" checks the slots
-# themselves: that WIN.INI is read afresh by each run while the server lives
-# on, and that a scenario finds and reports a world left wrong.
+# Afterwards it puts the world back. "check" checks the slots themselves:
+# that WIN.INI is read afresh by each run while the server lives on, and that
+# a scenario finds and reports a world left wrong.
 #
 # Exits non-zero when any check fails.
 set -u
@@ -42,7 +58,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 if [ "${1:-}" != list ]; then
     if [ -z "${TITLE_SH:-}" ] || [ ! -f "$TITLE_SH" ]; then
-        echo "scenario.sh: TITLE_SH must name the build's title/title.sh (CMake sets it for the tests), not '${TITLE_SH:-}'" >&2
+        echo "harness.sh: TITLE_SH must name the build's title/title.sh (CMake sets it for the tests), not '${TITLE_SH:-}'" >&2
         exit 2
     fi
     # shellcheck source=/dev/null # generated at configure time
@@ -52,8 +68,8 @@ if [ "${1:-}" != list ]; then
     # English, with code page 1252.
     [ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
 fi
-# shellcheck source=../../tools/wine.sh
-source "$here/../../tools/wine.sh"
+# shellcheck source=../../shell/wine.sh
+source "$here/../../shell/wine.sh"
 # shellcheck source=slots.sh
 source "$here/slots.sh"
 # shellcheck source=scenarios.sh
@@ -110,7 +126,7 @@ utf8_of() {
 # lacks.
 utf8_text() {
     printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8 2>/dev/null || {
-        echo "scenario.sh: not a text of code page $TITLE_codepage: $(show "$(utf8_of "$1")")" >&2
+        echo "harness.sh: not a text of code page $TITLE_codepage: $(show "$(utf8_of "$1")")" >&2
         return 1
     }
 }
@@ -198,10 +214,7 @@ installer_writes_file() {
 }
 
 # A descriptor already there before the launcher starts (a printf format).
-descriptor_before() {
-    # shellcheck disable=SC2059 # the format is the point, as for installer_writes
-    printf "$@" >"$WINE_C/$TITLE_DescriptorFileName"
-}
+descriptor_before() { wine_descriptor "$@"; }
 
 # WIN.INI that cannot be written, not even by root: a read-only view of the
 # file mounted over it, in the namespace the scenarios run in (see
@@ -209,7 +222,7 @@ descriptor_before() {
 win_ini_unwritable() {
     local file=$WINE_C/windows/win.ini
     if ! wine_read_only "$file"; then
-        fail "could not make WIN.INI read-only (scenarios run in tools/namespace.sh, which allows mounts)"
+        fail "could not make WIN.INI read-only (scenarios run in shell/namespace.sh, which allows mounts)"
         return 1
     fi
     undo_steps+=("umount '$file'")
@@ -274,24 +287,25 @@ expect_descriptor() {
     check "descriptor after the run" "$1" "$state"
 }
 
-# programs_ran [NAME...]: which programs ran, in order, and, when the
-# installer was one, that it was started by name alone. True when it ran.
-programs_ran() {
+# expect_programs [NAME...]: which of installer, game and decoy ran, in order.
+# The installer, when it runs, must have been started by its name alone. The
+# stand-in says it ran in the launcher's directory, on a console of its own;
+# the real installer (RealInstaller set) says where it installed to: the
+# title's directory, or InstallsInto.
+expect_programs() {
     checked[programs]=1
     local IFS=,
     check "programs run, in order" "$*" "$(wine_run_order)"
     unset IFS
-    [ -n "$(wine_log_values installer cmdline)" ] || return 1
+    [ -n "$(wine_log_values installer cmdline)" ] || return 0
     check "installer command line" "\"$TITLE_InstallerName\"" "$(wine_log_values installer cmdline)"
-}
-
-# expect_programs [NAME...]: which of installer, game and decoy ran, in order.
-# The installer, when it runs, must run in the launcher's directory, on a
-# console of its own.
-expect_programs() {
-    programs_ran "$@" || return 0
-    check_text "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
-    check "installer console" own "$(wine_log_values installer console)"
+    if [ -n "${RealInstaller:-}" ]; then
+        check_text "where the installer installed" "${InstallsInto:-$InstalledDir}" \
+            "$(wine_log_values installer directory)"
+    else
+        check_text "installer directory" "$SetupDir" "$(wine_log_values installer cwd)"
+        check "installer console" own "$(wine_log_values installer console)"
+    fi
 }
 
 # expect_game DIR [COMMAND_LINE]: the game ran in DIR, started as
@@ -309,7 +323,7 @@ expect_boxes() {
     checked[boxes]=1
     local expected=() text
     for text in "$@"; do
-        expected+=("box caption=$TITLE_Caption"$'\t'"text=$text"$'\t'"buttons=OK"$'\t'"icon=shown"$'\t'"owner=none"$'\t'"topmost=no")
+        expected+=("$(wine_box "$TITLE_Caption" "$text")")
     done
     local IFS=$'\n'
     check_text "message boxes" "${expected[*]}" "$(wine_boxes)"
@@ -380,15 +394,15 @@ template_settle() {
     wine_prefix_use "$prefix" "$launcher" "$helpers" || return 1
     wine_put 'C:\Settle' "$WINE_HELPER_DIR/$TITLE_InstallerName" || return 1
     wine_run_launcher 'C:\Settle'
-    [ "$(wine_log_values installer console)" = own ] || { echo "scenario.sh: the first installer had no console" >&2; return 1; }
+    [ "$(wine_log_values installer console)" = own ] || { echo "harness.sh: the first installer had no console" >&2; return 1; }
     rm "$WINE_C/Settle/$TITLE_InstallerName"
     wine_run_launcher 'C:\Settle'
-    [ -n "$(wine_boxes)" ] || { echo "scenario.sh: the first run showed no box" >&2; return 1; }
+    [ -n "$(wine_boxes)" ] || { echo "harness.sh: the first run showed no box" >&2; return 1; }
     wine_prefix_end
     WINEPREFIX=$prefix timeout 60 "$WINE_SERVER" -k
     wine_server_dir_remove "$prefix"
     rm -rf "$prefix/drive_c/Settle" "$prefix/drive_c/logs"
-    [ "$(cat "$prefix/drive_c/windows/win.ini")" = "$before" ] || { echo "scenario.sh: WIN.INI changed" >&2; return 1; }
+    [ "$(cat "$prefix/drive_c/windows/win.ini")" = "$before" ] || { echo "harness.sh: WIN.INI changed" >&2; return 1; }
 }
 
 # Wine's ANSI code page, in which the programs' texts and paths are given and
@@ -398,9 +412,13 @@ template_code_page() {
     local code_page
     code_page=$(LC_ALL=C sed -n 's/^"ACP"="\([0-9]*\)"\r\{0,1\}$/\1/p' "$1/system.reg" | head -n1)
     [ "$code_page" != "$TITLE_codepage" ] || return 0
-    echo "scenario.sh: Wine's ANSI code page is ${code_page:-not in $1/system.reg}, but the title's texts are in code page $TITLE_codepage; run the tests in a Unix locale for which Windows uses that code page" >&2
+    echo "harness.sh: Wine's ANSI code page is ${code_page:-not in $1/system.reg}, but the title's texts are in code page $TITLE_codepage; run the tests in a Unix locale for which Windows uses that code page" >&2
     return 1
 }
+
+# log_holds FILE PATTERN: FILE has a line matching PATTERN (false while it
+# does not, or is not there yet).
+log_holds() { grep -qs -- "$2" "$1" || return 1; }
 
 # In a slot: what the slots lean on.
 check_slot() {
@@ -420,11 +438,8 @@ check_slot() {
     wine_put 'C:\Left' "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/$TITLE_InstallerName"
     (cd "$WINE_C/Left" && TEST_LOG='C:\Left\log' TEST_INSTALL_DELAY_MS=600000 \
         timeout 600 "$WINE" Launcher.exe </dev/null >/dev/null 2>&1 9>&- &)
-    local waited
-    for ((waited = 0; waited < 100 * WINE_RUN_SECONDS; waited++)); do
-        ! grep -qs '^installer cwd=' "$WINE_C/Left/log" || break
-        sleep 0.01
-    done
+    WAIT_STEP=0.01 wait_until "$WINE_RUN_SECONDS" "the waiting launcher's installer to start" \
+        log_holds "$WINE_C/Left/log" '^installer cwd=' || fail "a launcher left waiting for its installer"
     : >"$WINE_C/stray.txt"
     printf '[%s]\r\n%s=C:\\Games\\Left\r\n' "$TITLE_ProfileSection" "$TITLE_ProfileKey" >>"$WINE_C/windows/win.ini"
     rm "$WINE_C/windows/system.ini"
@@ -479,13 +494,13 @@ title_free() {
     [ "$failures" -eq 0 ]
 }
 
-# Takes a slot, makes it if need be, and runs there scenario.sh COMMAND ARG...
+# Takes a slot, makes it if need be, and runs there harness.sh COMMAND ARG...
 in_a_slot() {
     local status=0
     wine_find_tools || return 1
     slot_take "${template%/*}/slots" || return 1
     if [ -f "$SLOT/ready" ] && ! slot_server_alive "$SLOT"; then
-        echo "scenario.sh: the Wine server of $SLOT has ended; making the slot afresh"
+        echo "harness.sh: the Wine server of $SLOT has ended; making the slot afresh"
         rm -f "$SLOT/ready"
     fi
     if [ ! -f "$SLOT/ready" ]; then
@@ -508,7 +523,7 @@ case ${1:-} in
         [ $# -eq 5 ] || { echo "usage: $0 run LAUNCHER_EXE HELPER_DIR TEMPLATE NAME" >&2; exit 2; }
         launcher=$2 helpers=$3 template=$4
         if ! declare -F "scenario_$5" >/dev/null; then
-            echo "scenario.sh: no scenario named $5" >&2
+            echo "harness.sh: no scenario named $5" >&2
             exit 2
         fi
         in_a_slot in-slot "$5" ;;

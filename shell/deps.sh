@@ -15,7 +15,7 @@ install_missing() {
 # What building and testing every preset needs.
 BUILD_PACKAGES=(cmake make g++ libgtest-dev mingw-w64 wine64)
 # 64-bit Wine's preloader, without which its programs now and then die at
-# start (tools/wine.sh).
+# start (shell/wine.sh).
 BUILD_PACKAGES+=(wine64-preloader)
 # wrestool and icotool, with which tests/exe/check-exe.sh reads the icon.
 BUILD_PACKAGES+=(icoutils)

@@ -20,21 +20,20 @@ I386_BINFMT+=':\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\
 I386_BINFMT+=':/usr/bin/qemu-i386:F'
 BINFMT_DIR=/proc/sys/fs/binfmt_misc
 
-fail() {
-    echo "namespace.sh: $*" >&2
-    exit 125
-}
+# shellcheck source=common.sh
+. "$(dirname "$0")/common.sh"
+DIE_STATUS=125
 
 register_i386() {
     [ -x /usr/bin/qemu-i386 ] ||
-        fail "/usr/bin/qemu-i386 is missing (Debian package qemu-user, from bookworm-backports)"
+        die "/usr/bin/qemu-i386 is missing (Debian package qemu-user, from bookworm-backports)"
     mount -t binfmt_misc binfmt_misc "$BINFMT_DIR" ||
-        fail "could not mount binfmt_misc on $BINFMT_DIR in the namespace (the kernel may not give namespaces their own)"
+        die "could not mount binfmt_misc on $BINFMT_DIR in the namespace (the kernel may not give namespaces their own)"
     # As text: binfmt_misc decodes the \x escapes itself.
     printf '%s' "$I386_BINFMT" >"$BINFMT_DIR/register" ||
-        fail "could not register qemu-i386 with the namespace's binfmt_misc"
+        die "could not register qemu-i386 with the namespace's binfmt_misc"
     grep -qx enabled "$BINFMT_DIR/qemu-i386" 2>/dev/null ||
-        fail "qemu-i386 is registered but not enabled in the namespace's binfmt_misc"
+        die "qemu-i386 is registered but not enabled in the namespace's binfmt_misc"
 }
 
 if [ "${1:-}" = --inside ]; then
@@ -69,6 +68,6 @@ refusal_reason() {
 # No --fork: the command then takes unshare's place, so a timeout or a kill
 # aimed at it reaches it, and its exit status is this script's.
 if ! error=$(unshare --user --map-root-user --mount true 2>&1); then
-    fail "could not make a user and mount namespace (unshare --user --map-root-user --mount: ${error:-no message}).$(refusal_reason)"
+    die "could not make a user and mount namespace (unshare --user --map-root-user --mount: ${error:-no message}).$(refusal_reason)"
 fi
 exec unshare --user --map-root-user --mount bash "$0" --inside "$@"

@@ -140,7 +140,7 @@ if ! "${verify[@]}" >"$work/verify" 2>&1; then
     [ "$verbose" = 1 ] || cat "$work/verify" >&2
     die "the signed file does not verify; nothing written"
 fi
-read -r stored computed < <("$(dirname "$0")/pe-checksum.sh" "$work/signed")
+read -r stored computed < <("$(dirname "$0")/../shell/pe-checksum.sh" "$work/signed")
 [ "$stored" = "$computed" ] || die "the signed file's PE checksum is $stored, not $computed; nothing written"
 
 mkdir -p "$(dirname "$out")"

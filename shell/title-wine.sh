@@ -72,8 +72,7 @@ tool_wine_locale() {
 
 tool_check_codepage() {
     local got
-    got=$(timeout 120 "$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP \
-        </dev/null 2>/dev/null | tr -d '\r' | awk '$1 == "ACP" { print $3 }')
+    got=$(wine_code_page "$WINEPREFIX")
     [ "$got" = "$1" ] || {
         echo "$TOOL: Wine runs with the ANSI code page ${got:-(none read)}, the title's texts are in $1" \
             "(LC_ALL=${LC_ALL:-unset})" >&2

@@ -60,6 +60,8 @@
 #                                    launcher's: that caption and text, an OK
 #                                    button and an icon, owned by no window,
 #                                    not topmost
+#   wine_code_page PREFIX            the ANSI code page the prefix runs with, as
+#                                    its registry (written back by its server) says
 #   wine_server_dir PREFIX           the directory the prefix's server works in
 #   wine_server_pid PREFIX [PID]     the process id of its server, if it runs
 #
@@ -151,6 +153,10 @@ wine_server_pid() {
         fi
     done
     return 1
+}
+
+wine_code_page() {
+    LC_ALL=C sed -n 's/^"ACP"="\([0-9]*\)"\r\{0,1\}$/\1/p' "$1/system.reg" | head -n1
 }
 
 wine_template_make() {

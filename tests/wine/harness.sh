@@ -410,7 +410,7 @@ template_settle() {
 # characters. Wine takes it from the Unix locale.
 template_code_page() {
     local code_page
-    code_page=$(LC_ALL=C sed -n 's/^"ACP"="\([0-9]*\)"\r\{0,1\}$/\1/p' "$1/system.reg" | head -n1)
+    code_page=$(wine_code_page "$1")
     [ "$code_page" != "$TITLE_codepage" ] || return 0
     echo "harness.sh: Wine's ANSI code page is ${code_page:-not in $1/system.reg}, but the title's texts are in code page $TITLE_codepage; run the tests in a Unix locale for which Windows uses that code page" >&2
     return 1

@@ -1,8 +1,8 @@
 # shellcheck shell=bash
 # What the tools that run one title's launcher under Wine share (demo.sh,
 # bench.sh, screenshots.sh): the title's build, the files that build made, and
-# the locale Wine needs for the title's code page. Sourced after
-# shell/title.sh; messages start with $TOOL.
+# the locale Wine needs for the title's code page. Sourcing it sources what
+# else they need: title.sh, deps.sh and wine.sh. Messages start with $TOOL.
 #
 #   tool_build TITLE PRESET        configures that title's build of PRESET,
 #                                  asking CMake for an account of its targets,
@@ -14,6 +14,13 @@
 #   tool_check_codepage CODEPAGE   fails unless Wine's prefix (WINEPREFIX) runs
 #                                  with that ANSI code page
 #   tool_utf8 CODEPAGE TEXT        TEXT, in that code page, as UTF-8
+
+# shellcheck source=title.sh
+source "$(dirname "${BASH_SOURCE[0]}")/title.sh"
+# shellcheck source=deps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
+# shellcheck source=wine.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 
 tool_build() {
     local dir

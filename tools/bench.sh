@@ -26,8 +26,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 TOOL=bench.sh
 
 # A title file named relative to where the command is run.
-# shellcheck source=shell/title.sh
-. "$root/shell/title.sh"
 # shellcheck source=shell/title-wine.sh
 . "$root/shell/title-wine.sh"
 title=$(title_option bench.sh "$@") || exit 2
@@ -40,7 +38,6 @@ for runs in "$wait_runs" "$start_runs"; do
     [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "bench.sh: runs must be a whole number above 0, not '$runs'" >&2; exit 2; }
 done
 
-. shell/deps.sh
 install_missing cmake make mingw-w64 wine64 time jq
 
 echo "Building the win64 and win32 presets of ${title#"$root"/}..."
@@ -64,8 +61,6 @@ game_stand_in=$(tool_built_file "$build64" test_game)
 # The game's directory: the log and WIN.INI hold it in the code page; the
 # environment and file names reach Wine in UTF-8.
 game_dir=$TITLE_INSTALL_DIRECTORY
-
-. shell/wine.sh
 
 # The unix programs of one run under Wine: the program measured, what it
 # starts, and the console host of the installer's console. Wine's own services

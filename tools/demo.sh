@@ -14,14 +14,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 TOOL=demo.sh
 
 # A title file named relative to where the command is run.
-# shellcheck source=shell/title.sh
-. "$root/shell/title.sh"
 # shellcheck source=shell/title-wine.sh
 . "$root/shell/title-wine.sh"
 title=$(title_option demo.sh "$@") || exit 2
 cd "$root"
 
-. shell/deps.sh
 install_missing cmake make mingw-w64 wine64 jq
 
 build=$(tool_build "$title" win64)
@@ -32,7 +29,6 @@ tool_wine_locale "$TITLE_codepage"
 installer_stand_in=$(tool_built_file "$build" test_installer)
 game_stand_in=$(tool_built_file "$build" test_game)
 
-. shell/wine.sh
 echo "Making a scratch Wine prefix..."
 wine_prefix_start "$build/Launcher.exe" "$build/tests/wine"
 trap wine_prefix_end EXIT

@@ -316,10 +316,6 @@ take_wizard() {
 inside() {
     # Wine's own error lines go to the log shown when a box does not appear.
     WINE_DEBUG=${WINE_DEBUG:--all,err+all}
-    # shellcheck source=shell/wine.sh
-    source "$root/shell/wine.sh"
-    # shellcheck source=shell/title.sh
-    source "$root/shell/title.sh"
     # shellcheck source=shell/title-wine.sh
     source "$root/shell/title-wine.sh"
     title_load "$build" || exit 1
@@ -391,8 +387,6 @@ usage() {
     exit 2
 }
 # A title file and folder named relative to where the command is run.
-# shellcheck source=shell/title.sh
-. "$root/shell/title.sh"
 # shellcheck source=shell/title-wine.sh
 . "$root/shell/title-wine.sh"
 title=$(title_file)
@@ -428,8 +422,6 @@ prefix=
 [ "$title" = "$DEFAULT_TITLE" ] || prefix=$(basename "$(dirname "$title")")-
 out_dir=${out_dir:-$root/docs/screenshots}
 
-# shellcheck source=shell/deps.sh
-. shell/deps.sh
 install_missing cmake make mingw-w64 wine64 icoutils xvfb imagemagick x11-utils xdotool jq
 
 preset=win32

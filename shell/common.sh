@@ -12,7 +12,7 @@
 #
 # A check that counts a failure and goes on is tests/checks.sh's "fail".
 
-TOOL=${TOOL:-$(basename "$0")}
+TOOL=${TOOL:-${0##*/}}
 
 die() {
     echo "$TOOL: $*" >&2

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # The checks of the test scripts, sourced by each: every check prints "ok"
 # with what it saw, or "FAIL" with what it expected and what it got, and
-# counts the failures in $failures, for the script to end on.
+# counts the failures in $failures, for the script to end on (checks_done).
 
 failures=0
 
@@ -53,4 +53,14 @@ check_lines() {
         printf '  expected: %s\n  got:      %s\n' "${2//$'\n'/$'\n'            }" "${3//$'\n'/$'\n'            }"
         return 1
     fi
+}
+
+# Ends the script: how many checks failed, and status 1 when any did.
+checks_done() {
+    if [ "$failures" -ne 0 ]; then
+        echo "$failures checks failed"
+        exit 1
+    fi
+    echo "all checks passed"
+    exit 0
 }

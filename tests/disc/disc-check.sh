@@ -102,4 +102,4 @@ a second AUTORUN.INF|--from "$build_dir" --out "$work/failed" --add "$work/one/d
 EOF
 
 echo "== disc check: $failures failed"
-[ "$failures" -eq 0 ]
+checks_done

@@ -94,4 +94,4 @@ check_refused "an empty folder" "holds no files" bash "$files_sh" "$scratch/bad"
 check_refused "no folder" "no such folder" bash "$files_sh" "$scratch/none" "$limit" "$scratch/bad.nsh"
 
 echo "== installer files check: $failures failed"
-[ "$failures" -eq 0 ]
+checks_done

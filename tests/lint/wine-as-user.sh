@@ -121,12 +121,7 @@ if [ "${1:-}" = --inside ]; then
         wait "${pids[index]}" || failures=$((failures + $?))
     done
     cat "$scratch/win64.log" "$scratch/win32.log"
-    if [ "$failures" -ne 0 ]; then
-        echo "$failures checks failed"
-        exit 1
-    fi
-    echo "all checks passed"
-    exit 0
+    checks_done
 fi
 
 # --- as the caller -----------------------------------------------------------

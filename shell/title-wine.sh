@@ -13,7 +13,6 @@
 #                                  CODEPAGE, with UTF-8 file names and environment
 #   tool_check_codepage CODEPAGE   fails unless Wine's prefix (WINEPREFIX) runs
 #                                  with that ANSI code page
-#   tool_utf8 CODEPAGE TEXT        TEXT, in that code page, as UTF-8
 
 # shellcheck source=title.sh
 source "$(dirname "${BASH_SOURCE[0]}")/title.sh"
@@ -85,8 +84,4 @@ tool_check_codepage() {
             "(LC_ALL=${LC_ALL:-unset})" >&2
         return 1
     }
-}
-
-tool_utf8() {
-    printf '%s' "$2" | iconv -c -f "CP$1" -t UTF-8
 }

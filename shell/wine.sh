@@ -60,6 +60,9 @@
 #                                    launcher's: that caption and text, an OK
 #                                    button and an icon, owned by no window,
 #                                    not topmost
+#   wine_utf8 CODEPAGE TEXT          TEXT, in that code page, as the terminal
+#                                    shows it: in UTF-8, a byte the code page
+#                                    lacks as \xNN
 #   wine_code_page PREFIX            the ANSI code page the prefix runs with, as
 #                                    its registry (written back by its server) says
 #   wine_server_dir PREFIX           the directory the prefix's server works in
@@ -153,6 +156,22 @@ wine_server_pid() {
         fi
     done
     return 1
+}
+
+wine_utf8() {
+    local text
+    if text=$(printf '%s' "$2" | iconv -f "CP$1" -t UTF-8 2>/dev/null); then
+        printf '%s' "$text"
+        return 0
+    fi
+    local LC_ALL=C out='' char i
+    text=$2
+    for ((i = 0; i < ${#text}; i++)); do
+        char=${text:i:1}
+        [[ $char == [\ -~$'\t\n\r'] ]] || printf -v char '\\x%02x' "'$char"
+        out+=$char
+    done
+    printf '%s' "$out"
 }
 
 wine_code_page() {

@@ -126,7 +126,7 @@ check_run() {
     [ "$status" -eq 1 ] ||
         die "$program ended with status $status (124: it did not end in time; a message box, say, which nobody answers here)"
     grep -qxF "game cwd=$game_dir" "$run_log" 2>/dev/null ||
-        die "$program did not start the game; its run's log: $(tool_utf8 "$TITLE_codepage" "$(cat "$run_log" 2>/dev/null)")"
+        die "$program did not start the game; its run's log: $(wine_utf8 "$TITLE_codepage" "$(cat "$run_log" 2>/dev/null)")"
     if [ "$kind" = first ]; then
         grep -qxF 'installer exit=0' "$run_log" || die "$program did not run the installer"
         [ "$(wine_entry_line)" = "$TITLE_ProfileKey=$game_dir" ] ||

@@ -35,7 +35,7 @@ trap wine_prefix_end EXIT
 tool_check_codepage "$TITLE_codepage"
 
 # What the programs record and WIN.INI holds is in the title's code page.
-utf8() { tool_utf8 "$TITLE_codepage" "$1"; }
+utf8() { wine_utf8 "$TITLE_codepage" "$1"; }
 
 # The setup directory holds the installer; the game file it installs waits
 # in a directory of its own.

@@ -260,9 +260,9 @@ $others"
     expected=$(wine_box "$TITLE_Caption" "$text")
     got=$(cat "$WINE_C/boxes.log" 2>/dev/null || true)
     [ "$got" = "$expected" ] || die "the box watcher expected
-    $(tool_utf8 "$TITLE_codepage" "${expected//$'\t'/  }")
+    $(wine_utf8 "$TITLE_codepage" "${expected//$'\t'/  }")
 got
-    $(tool_utf8 "$TITLE_codepage" "${got//$'\t'/  }")"
+    $(wine_utf8 "$TITLE_codepage" "${got//$'\t'/  }")"
     got=$(cat "$WINE_SCRATCH/status")
     [ "$got" = "$status" ] || die "after \"$shown\" the launcher's exit status was $got, not $status"
     end_box
@@ -308,7 +308,7 @@ take_wizard() {
     got=$(wine_entry_line)
     local want="$TITLE_ProfileKey=$TITLE_INSTALL_DIRECTORY"
     [ "$got" = "$want" ] ||
-        die "after the installer WIN.INI held \"$(tool_utf8 "$TITLE_codepage" "$got")\", not \"$(tool_utf8 "$TITLE_codepage" "$want")\""
+        die "after the installer WIN.INI held \"$(wine_utf8 "$TITLE_codepage" "$got")\", not \"$(wine_utf8 "$TITLE_codepage" "$want")\""
     end_box
     trap - EXIT
 }

@@ -103,23 +103,8 @@ launched=0
 undo_steps=()
 not_applicable=
 
-# Texts as the terminal shows them: from the title's code page into UTF-8,
-# a byte the code page lacks as \xNN.
-utf8_of() {
-    local text
-    if text=$(printf '%s' "$1" | iconv -f "CP$TITLE_codepage" -t UTF-8 2>/dev/null); then
-        printf '%s' "$text"
-        return 0
-    fi
-    local LC_ALL=C out='' char i
-    text=$1
-    for ((i = 0; i < ${#text}; i++)); do
-        char=${text:i:1}
-        [[ $char == [\ -~$'\t\n\r'] ]] || printf -v char '\\x%02x' "'$char"
-        out+=$char
-    done
-    printf '%s' "$out"
-}
+# Texts as the terminal shows them.
+utf8_of() { wine_utf8 "$TITLE_codepage" "$1"; }
 
 # A text in the title's code page as the Unix side has it: in UTF-8, in which
 # Wine names files and reads the environment. Fails on a byte the code page

@@ -73,6 +73,18 @@ platform::DWORD CopyOut(const std::string& text, char* buffer, platform::DWORD s
     return static_cast<platform::DWORD>(count);
 }
 
+// A directory as GetWindowsDirectoryA and GetSystemDirectoryA give it: 0 when
+// the call fails, the size it needs (NUL included) when the buffer is too
+// small, else the bytes copied.
+platform::UINT DirectoryOut(const std::string& dir, bool fails, char* buffer, platform::UINT size)
+{
+    if (fails)
+        return 0;
+    if (dir.size() >= size)
+        return static_cast<platform::UINT>(dir.size() + 1);
+    return CopyOut(dir, buffer, size);
+}
+
 } // namespace
 
 Platform& State()
@@ -121,21 +133,13 @@ BOOL WriteProfileStringA(const char* appName, const char* keyName, const char* v
 UINT GetWindowsDirectoryA(char* buffer, UINT size)
 {
     state.calls.push_back("GetWindowsDirectoryA");
-    if (state.windowsDirectoryFails)
-        return 0;
-    if (state.windowsDirectory.size() >= size)
-        return static_cast<UINT>(state.windowsDirectory.size() + 1);
-    return fake::CopyOut(state.windowsDirectory, buffer, size);
+    return fake::DirectoryOut(state.windowsDirectory, state.windowsDirectoryFails, buffer, size);
 }
 
 UINT GetSystemDirectoryA(char* buffer, UINT size)
 {
     state.calls.push_back("GetSystemDirectoryA");
-    if (state.systemDirectoryFails)
-        return 0;
-    if (state.systemDirectory.size() >= size)
-        return static_cast<UINT>(state.systemDirectory.size() + 1);
-    return fake::CopyOut(state.systemDirectory, buffer, size);
+    return fake::DirectoryOut(state.systemDirectory, state.systemDirectoryFails, buffer, size);
 }
 
 BOOL SetCurrentDirectoryA(const char* pathName)

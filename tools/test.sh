@@ -93,5 +93,5 @@ if [ -z "$title" ]; then
     echo "== proof: titles/sternenwaechter, win32 ($dir)"
     cmake --preset win32 -B "$dir" -DLAUNCHER_TITLE="$PROOF_TITLE" >/dev/null
     cmake --build "$dir" --parallel "$(nproc)"
-    run_tests win32 "$dir" -L proof
+    SCENARIO_ROWS=proof run_tests win32 "$dir" -L proof
 fi

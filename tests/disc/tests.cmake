@@ -1,6 +1,6 @@
 # The game's disc and the signed launcher, tested on the shipped 32-bit file.
 # Included by tests/wine/CMakeLists.txt for the win32 build, after the
-# scenarios are registered (its variables: template, scenario_script, ...).
+# scenarios are registered (its variables: template, rows_script, ...).
 # The tests use what the build made and never build themselves: ctest may
 # run them beside others on this tree.
 set(disc_source_dir ${PROJECT_SOURCE_DIR}/tests/disc)
@@ -19,10 +19,7 @@ set_tests_properties(disc_check PROPERTIES
 add_test(NAME win32_disc_image
          COMMAND bash ${disc_source_dir}/image.sh ${PROJECT_BINARY_DIR} ${disc_work_dir}/image)
 set_tests_properties(win32_disc_image PROPERTIES
-    LABELS "win32;disc" TIMEOUT 120 FIXTURES_SETUP win32_disc_image)
-set_tests_properties(${scenario_tests_disc-scenarios.sh} PROPERTIES
-    FIXTURES_REQUIRED "win32_prefix;win32_disc_image"
-    ENVIRONMENT "${wine_environment};${disc_title_environment};DISC_DIR=${disc_work_dir}/image")
+    LABELS "win32;disc;proof" TIMEOUT 120 FIXTURES_SETUP win32_disc_image)
 
 # tools/sign.sh with a throwaway certificate; the signed copy it leaves then
 # runs the later-run scenario under Wine.
@@ -32,8 +29,8 @@ add_test(NAME sign_check
 set_tests_properties(sign_check PROPERTIES LABELS sign TIMEOUT 120 FIXTURES_SETUP win32_signed
     ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)
 add_test(NAME win32_signed_later_run
-         COMMAND bash ${scenario_script} run ${disc_work_dir}/signed/Launcher.exe
-                 $<TARGET_FILE_DIR:test_installer> ${template} later_run)
+         COMMAND ${namespace} bash ${rows_script} run ${template} $<TARGET_FILE:scenarios>
+                 ${disc_work_dir}/signed/Launcher.exe signed later_run)
 set_tests_properties(win32_signed_later_run PROPERTIES
-    LABELS "win32;sign" TIMEOUT ${scenario_timeout} FIXTURES_REQUIRED "win32_prefix;win32_signed"
+    LABELS "win32;sign" TIMEOUT ${scenario_timeout} FIXTURES_REQUIRED "${template_fixture};win32_signed"
     ENVIRONMENT "${wine_environment}")

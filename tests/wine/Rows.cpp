@@ -245,6 +245,195 @@ void DescriptorIsADirectory(Scenario& s)
     s.Launch(HandOffEnds(true, Programs(StandInInstaller()), Boxes()));
 }
 
+// --- the player's lifecycle with the real installer --------------------------------
+// NSIS makes 32-bit programs only: these rows are the 32-bit suite's. The
+// installer also writes the registry (its Add/Remove Programs entry), which
+// suite.sh compares with the template's afterwards: each row ends by
+// uninstalling, which removes it again.
+
+const char Silent[] = "silent";
+
+// A first run through the real installer into DIR, checked in full; the
+// rows then find WIN.INI as it was before it in WinIniBefore().
+bool FirstRunInto(Scenario& s, const Text& dir)
+{
+    s.NoEntry();
+    if (!s.UseRealInstaller(Silent))
+        return false;
+    if (dir != InstalledDir())
+        s.InstallsInto(dir);
+    s.Launch({Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(RealInstaller(dir, "done"), Game(dir)),
+              Boxes()});
+    s.ExpectInstalled(dir, true);
+    return true;
+}
+
+void NsisFirstAndLaterRun(Scenario& s)
+{
+    Note("first run: the installer runs, the game starts from where it installed");
+    if (!FirstRunInto(s, InstalledDir()))
+        return;
+    Note("later run: the game starts, the installer does not run");
+    s.Launch(LaterRunOutcome(InstalledDir()));
+    s.Uninstall(InstalledDir());
+}
+
+void NsisUninstallAndReinstall(Scenario& s)
+{
+    const Text dir = InstalledDir();
+    if (!FirstRunInto(s, dir))
+        return;
+    const Text first = s.WinIniBefore();
+    Note("uninstall: files, both WIN.INI entries and a leftover descriptor gone");
+    // What a standard user's launcher leaves on Vista to 11: its WIN.INI
+    // write in the VirtualStore, and the descriptor it could not delete.
+    const Text store = s.VirtualStoreWinIni();
+    Text ini;
+    ReadBytes(WinIniPath(), ini);
+    s.Put(store.substr(0, store.find_last_of('\\')));
+    if (!WriteBytes(store, ini))
+        Fail("could not write " + store);
+    s.DescriptorBefore(Key + "=" + dir + "\r\n");
+    s.Uninstall(dir);
+    s.ExpectNoEntry(WinIniPath(), first, "WIN.INI");
+    s.ExpectNoEntry(store, first, "the VirtualStore copy of WIN.INI");
+    Check("descriptor after uninstalling", "absent", Exists(DescriptorPath()) ? "present" : "absent");
+
+    Note("the next start runs the installer again");
+    s.UseRealInstaller(Silent);
+    s.Launch({Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(RealInstaller(dir, "done"), Game(dir)),
+              Boxes()});
+    s.ExpectInstalled(dir, true);
+    s.Uninstall(dir);
+}
+
+// It had copied the files and registered the uninstaller, which the player
+// can use to remove them.
+void NsisCancelled(Scenario& s)
+{
+    s.NoEntry();
+    if (!s.UseRealInstaller("cancel"))
+        return;
+    const Program installer = {"installer",
+                               {{"cmdline", "\"" + Text(InstallerName) + "\""},
+                                {"directory", InstalledDir()},
+                                {"cancelled", "before the descriptor"}}};
+    s.Launch({Status(0), Ini::Unchanged(), Descriptor::Gone(), Programs(installer), Boxes()});
+    s.Uninstall(InstalledDir());
+}
+
+// The launcher keeps the descriptor when it cannot record it: so it can be
+// read as the installer wrote it, one line ended by CR LF. The uninstaller
+// then removes it.
+void NsisDescriptorAsWritten(Scenario& s)
+{
+    s.NoEntry();
+    if (!s.UseRealInstaller(Silent))
+        return;
+    s.WinIniUnwritable();
+    s.Launch({Status(0), Ini::Unchanged(), Descriptor::Kept(), Programs(RealInstaller(InstalledDir(), "done")),
+              Boxes(TITLE_CannotWriteProfile)});
+    Text bytes;
+    ReadBytes(DescriptorPath(), bytes);
+    Check("descriptor's bytes", Key + "=" + InstalledDir() + "\r\n", bytes);
+    s.Uninstall(InstalledDir());
+    Check("descriptor after uninstalling", "absent", Exists(DescriptorPath()) ? "present" : "absent");
+}
+
+// Unquoted, "<directory> Deluxe\<game>" would start what comes before the
+// first blank, with .exe added.
+void NsisDirectoryWithSpaces(Scenario& s)
+{
+    const Text dir = InstalledDir() + " Deluxe";
+    s.DecoyAt(dir.substr(0, dir.find(' ')) + ".exe");
+    if (!FirstRunInto(s, dir))
+        return;
+    const Text first = s.WinIniBefore();
+    s.Uninstall(dir);
+    s.ExpectNoEntry(WinIniPath(), first, "WIN.INI");
+}
+
+// The installer takes the longest directory from which the game starts (its
+// command line "<directory>\<GameExeName>" in quotes) and its uninstaller
+// "<directory>\uninstall.exe" can be removed (Windows' path limit), and
+// refuses one byte more before it copies anything.
+void NsisDirectoryLength(Scenario& s)
+{
+    const unsigned limit = InstallDirectoryMax();
+    Note("a directory of " + std::to_string(limit + 1) + " bytes: refused, nothing installed");
+    Text dir = LongDirectory(limit + 1);
+    s.NoEntry();
+    if (!s.UseRealInstaller(Silent))
+        return;
+    s.InstallsInto(dir);
+    s.Launch({Status(0), Ini::Unchanged(), Descriptor::Gone(), Programs(RealInstaller(dir, "failed")), Boxes()});
+    s.ExpectInstalled(dir, false);
+
+    Note("a directory of " + std::to_string(limit) + " bytes: installed, the game starts");
+    s.ClearRunEnvironment();
+    dir = LongDirectory(limit);
+    if (!FirstRunInto(s, dir))
+        return;
+    // And one byte more would not have worked: the game's command line or a
+    // file's path would have been too long.
+    const std::size_t pathMax = 259;
+    const std::size_t line = limit + 1 + 3 + Text(GameExeName).size();
+    const std::size_t path = limit + 1 + 1 + LongestPathUnder(dir);
+    Check("the longest path or command line with one byte more, over " + std::to_string(pathMax) + " bytes", "yes",
+          line > pathMax || path > pathMax ? "yes" : "no: " + std::to_string(line) + " and " + std::to_string(path));
+    s.Uninstall(dir);
+}
+
+// --- the disc in drive D:, as AutoPlay starts it -------------------------------------
+
+const char AutoPlayStarted[] = "autoplay: started D:\\Launcher.exe in D:\\";
+
+void DiscFirstRun(Scenario& s)
+{
+    if (!s.InsertDisc(false))
+        return;
+    s.NoEntry();
+    s.InstallerInstalls(InstalledDir());
+    const Text dir = InstalledDir();
+    Program installer = {"installer", {{"cmdline", "\"" + Text(InstallerName) + "\""}, {"cwd", "D:\\"}}};
+    if (!s.DiscInstallerIsStandIn())
+        installer = {"installer", {{"started_from", "D:"}, {"directory", dir}, {"result", "done"}}};
+    s.Launch({Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(installer, Game(dir)), Boxes()});
+    Check("AutoPlay", AutoPlayStarted, s.autoplayLine);
+    s.ExpectDiscUntouched();
+    if (s.DiscInstallerIsStandIn()) {
+        Check("the game installed", "yes", Exists(dir + "\\" + GameExeName) ? "yes" : "no");
+    } else {
+        s.ExpectInstalled(dir, true);
+        s.Uninstall(dir);
+    }
+}
+
+void DiscLaterRun(Scenario& s)
+{
+    if (!s.InsertDisc(false))
+        return;
+    s.GameIn(InstalledDir());
+    // Should the installer run by mistake it would leave a descriptor.
+    s.InstallerInstalls("C:\\Games\\Other");
+    s.Launch(LaterRunOutcome(InstalledDir()));
+    Check("AutoPlay", AutoPlayStarted, s.autoplayLine);
+    s.ExpectDiscUntouched();
+}
+
+// A disc whose AUTORUN.INF names a program that is not on it: AutoPlay says
+// what it found, and nothing runs.
+void DiscProgramMissing(Scenario& s)
+{
+    if (!s.InsertDisc(true))
+        return;
+    s.NoEntry();
+    s.InstallerInstalls(InstalledDir());
+    s.Launch({Status(2), Ini::Unchanged(), Descriptor::Gone(), Programs(), Boxes()});
+    Check("AutoPlay", "autoplay: D:\\AUTORUN.INF names D:\\Launcher.exe, which is not on the disc", s.autoplayLine);
+    s.ExpectDiscUntouched();
+}
+
 } // namespace
 
 // clang-format off
@@ -343,6 +532,16 @@ const Row Rows[] = {
     {"descriptor_random_bytes", Plain, DescriptorRandomBytes},
     {"descriptor_of_64_mib", Plain, DescriptorOf64MiB},
     {"descriptor_is_a_directory", Plain, DescriptorIsADirectory},
+    {"nsis_first_and_later_run", Proof | Win32Only, NsisFirstAndLaterRun},
+    {"nsis_uninstall_and_reinstall", Proof | Win32Only, NsisUninstallAndReinstall},
+    {"nsis_cancelled", Win32Only, NsisCancelled},
+    {"nsis_descriptor_as_written", Win32Only, NsisDescriptorAsWritten},
+    {"nsis_directory_with_spaces", Win32Only, NsisDirectoryWithSpaces},
+    {"nsis_directory_length", Proof | Win32Only, NsisDirectoryLength},
+
+    {"disc_first_run", Proof | Win32Only, DiscFirstRun},
+    {"disc_later_run", Win32Only, DiscLaterRun},
+    {"disc_program_missing", Win32Only, DiscProgramMissing},
 };
 // clang-format on
 const std::size_t RowCount = sizeof Rows / sizeof Rows[0];

@@ -182,3 +182,4 @@ bool Exists(const Text& path);
 Text DescriptorPath();
 Text WinIniPath();
 Text HelperPath(const char* name); // a file beside this program
+std::size_t LongestPathUnder(const Text& dir); // of a file, relative to DIR

@@ -1,25 +1,24 @@
 #!/usr/bin/env bash
-# The Wine scenarios as a user who is not root: one scenario of the 64-bit
-# suite and one of the 32-bit suite (under qemu, registered in the namespace's
-# own binfmt_misc), each from a template prefix of its own, as ctest runs
-# them. The user gets copies of the scripts and of this title's built
-# programs, so that it needs to read nothing of the tree and writes nothing in
-# it. And that shell/namespace.sh says why when no namespace may be made.
+# The Wine rows as a user who is not root: the later run in the 64-bit suite
+# and in the 32-bit one (under qemu, registered in the namespace's own
+# binfmt_misc), each in a copy of the build's template prefix given to that
+# user, so that it reads nothing of the tree and writes nothing in it. And
+# that shell/namespace.sh says why when no namespace may be made.
 #
 #   wine-as-user.sh TITLE_FILE
 #
-# Builds what the scenarios run in the title's win64 and win32 folders when
-# it is not built yet. Started as root (as ctest is, here), it runs the
-# scenarios as a spare user id with no groups, then checks that the tree holds
-# no file of that user. Exits 77 (skipped) where this kernel gives that user no
-# user namespace.
+# Builds what the rows run in the title's win64 and win32 folders when it is
+# not built yet, and makes the template as the user when no build has one.
+# Started as root (as ctest is, here), it runs as a spare user id with no
+# groups, then checks that the tree holds no file of that user. Exits 77
+# (skipped) where this kernel gives that user no user namespace.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 tree=$(cd "$here/../.." && pwd)
 SKIPPED=77
-SCENARIO=later_run
-# What the scenarios run: the launcher, the stand-ins and the watcher.
-TARGETS=(Launcher test_installer test_game test_decoy box_watcher)
+ROW=later_run
+# What the rows run: the launcher, the stand-ins and the scenario program.
+TARGETS=(Launcher test_installer test_game test_decoy scenarios)
 
 # shellcheck source=../../shell/common.sh
 source "$here/../../shell/common.sh"
@@ -28,69 +27,29 @@ source "$here/../checks.sh"
 
 # --- as the user -------------------------------------------------------------
 
-# A step of a scenario's test, as ctest would run it; its output is shown
-# when it fails.
+# step WHAT COMMAND...: checked by its exit status; its output shown when it fails.
 step() {
     local what=$1 started=$SECONDS output status
     shift
     output=$("$@" 2>&1) && status=0 || status=$?
     check "$what: exit status ($((SECONDS - started)) s)" 0 "$status"
-    [ "$status" -ne 0 ] || return 0
-    printf '%s\n' "$output" | sed 's/^/    /'
-    return 1
+    [ "$status" -eq 0 ] || printf '%s\n' "$output" | sed 's/^/    /'
 }
 
-# Processes whose directory or program lies in DIR.
-processes_in() {
-    local process path
-    for process in /proc/[0-9]*; do
-        for path in "$process/cwd" "$process/exe"; do
-            path=$(readlink "$path" 2>/dev/null) || continue
-            if [[ $path == "$1"/* ]]; then
-                printf '%s (%s) ' "${process#/proc/}" "$(cat "$process/comm" 2>/dev/null)"
-                break
-            fi
-        done
-    done
-}
-
-# shellcheck disable=SC2317 # called by wait_until
-no_processes_in() { [ -z "$(processes_in "$1")" ]; }
-
-# arch_scenario ARCH: the template, one scenario in a slot, and the end of
-# the slots, for the programs copied to SCRATCH/ARCH.
-arch_scenario() {
-    local arch=$1 dir=$scratch/$1 namespace=("$scratch/tree/shell/namespace.sh")
-    local scenario=$scratch/tree/tests/wine/harness.sh template=$dir/tests/wine/prefix-template
-    [ "$arch" = win32 ] && namespace+=(--i386)
-    echo "== $arch: $SCENARIO as uid $(id -u)"
-    mkdir -p "$dir/tmp" "$dir/tests/wine"
-    export TMPDIR=$dir/tmp WINE_ARCH=$arch TITLE_SH=$dir/title/title.sh
-    if step "$arch: the template prefix" "${namespace[@]}" bash "$scenario" template "$template" \
-        "$dir/Launcher.exe" "$dir/helpers"; then
-        if [ "$arch" = win64 ]; then
-            # A slot whose namespace cannot be entered, as none could be by
-            # such a user once, ends the server it has just started (the
-            # check of processes left, below): a stand-in nsenter that fails
-            # at once.
-            mkdir -p "$dir/refusing"
-            printf '#!/bin/sh\necho "nsenter: refused (a stand-in)" >&2\nexit 1\n' >"$dir/refusing/nsenter"
-            chmod +x "$dir/refusing/nsenter"
-            check_refused "$arch: a slot whose namespace cannot be entered" "nsenter: refused (a stand-in)" \
-                env PATH="$dir/refusing:$PATH" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
-        fi
-        step "$arch: $SCENARIO" bash "$scenario" run "$dir/Launcher.exe" "$dir/helpers" "$template" "$SCENARIO"
-    fi
-    step "$arch: the slots ended, their registry as the template's" bash "$scenario" end "$template"
-    WAIT_STEP=0.1 wait_until 5 "the processes in $dir to end" no_processes_in "$dir"
-    check "$arch: processes left running in $dir" "" "$(processes_in "$dir")"
-}
-
-# arch_alone ARCH, in a process of its own: arch_scenario, exiting with the
-# number of its failures.
-arch_alone() {
+# arch_row ARCH, in a process of its own: the row in the copy of ARCH's
+# build, exiting with the number of its failures.
+arch_row() {
+    local arch=$1 dir=$scratch/$1 suite=("$scratch/tree/shell/namespace.sh")
+    [ "$arch" = win32 ] && suite+=(--i386)
+    suite+=(bash "$scratch/tree/tests/wine/suite.sh")
     failures=0
-    arch_scenario "$1"
+    echo "== $arch: $ROW as uid $(id -u)"
+    mkdir -p "$dir/tmp"
+    export TMPDIR=$dir/tmp WINE_ARCH=$arch TITLE_SH=$dir/title/title.sh
+    [ -d "$dir/prefix-template" ] ||
+        step "$arch: the template prefix" "${suite[@]}" template "$dir/prefix-template" "$dir/wine/scenarios.exe" \
+            "$dir/Launcher.exe"
+    step "$arch: $ROW" "${suite[@]}" run "$dir/prefix-template" "$dir/wine/scenarios.exe" "$dir/Launcher.exe" user "$ROW"
     exit "$failures"
 }
 
@@ -110,11 +69,10 @@ refusals() {
 if [ "${1:-}" = --inside ]; then
     scratch=$2
     refusals
-    # Both at once, each exiting with its number of failures: the 32-bit one,
-    # under emulation, takes the longer.
+    # Both at once: the 32-bit one, under emulation, takes the longer.
     pids=()
     for arch in win64 win32; do
-        arch_alone "$arch" >"$scratch/$arch.log" 2>&1 &
+        arch_row "$arch" >"$scratch/$arch.log" 2>&1 &
         pids+=($!)
     done
     for index in 0 1; do
@@ -154,7 +112,7 @@ if ! error=$(cd / && "${run_as[@]}" unshare --user --map-root-user --mount true 
     exit $SKIPPED
 fi
 
-# Some 2 GB of prefixes: those of a run that was killed (ctest's time limit
+# Two copies of a prefix: those of a run that was killed (ctest's time limit
 # leaves no trap to run) go at the next, once the process named in them ended.
 for dir in "${TMPDIR:-/tmp}"/wine-as-user.*; do
     pid=$(cat "$dir/.owner" 2>/dev/null) || continue
@@ -164,9 +122,9 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/wine-as-user.XXXXXX") || exit 1
 trap 'rm -rf "$scratch"' EXIT
 echo $$ >"$scratch/.owner"
 mkdir -p "$scratch/tree/tests/lint" "$scratch/tree/tests/wine"
-cp -r "$tree/tools" "$tree/shell" "$scratch/tree/"
+cp -r "$tree/shell" "$scratch/tree/"
 cp "$tree/tests/checks.sh" "$scratch/tree/tests/"
-cp "$tree"/tests/wine/*.sh "$scratch/tree/tests/wine/"
+cp "$tree/tests/wine/suite.sh" "$scratch/tree/tests/wine/"
 cp "$0" "$scratch/tree/tests/lint/"
 for preset in win64 win32; do
     build=$(title_build_dir "$title" "$preset")
@@ -179,10 +137,16 @@ for preset in win64 win32; do
         echo "could not build ${TARGETS[*]} in $build"
         exit 1
     fi
-    mkdir -p "$scratch/$preset/helpers"
+    mkdir -p "$scratch/$preset/wine"
     cp "$build/Launcher.exe" "$scratch/$preset/"
-    cp "$build"/tests/wine/*.exe "$scratch/$preset/helpers/"
+    cp "$build"/tests/wine/*.exe "$scratch/$preset/wine/"
     cp -r "$build/title" "$scratch/$preset/"
+    # A whole copy: Wine takes only a prefix of the user's own, and a link to
+    # a file of root's is one the user may not make.
+    template=$build/tests/wine/prefix-template
+    if [ -f "$template/system.reg" ]; then
+        cp -a "$template" "$scratch/$preset/prefix-template" || exit 1
+    fi
 done
 
 [ "$(id -u)" -ne 0 ] || chown -R "$user:$user" "$scratch"

@@ -3,7 +3,7 @@
 # shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
-# message boxes. Sourced by the Wine tests' harness, tools/demo.sh,
+# message boxes. Sourced by tests/wine/suite.sh, tools/demo.sh,
 # tools/bench.sh and tools/screenshots.sh.
 #
 # 64-bit programs in a 64-bit prefix, or with WINE_ARCH=win32 32-bit ones in a
@@ -19,12 +19,8 @@
 #       and boxwatch.exe are). The title's values (TITLE_*) are those the
 #       caller has loaded, else those of TITLE_SH, else those of the build the
 #       helpers come from (HELPER_DIR is <build>/tests/wine).
-#   wine_prefix_use PREFIX LAUNCHER_EXE HELPER_DIR
-#       Uses PREFIX, whose Wine server outlives the caller, as it is: sets the
-#       same variables, and a scratch directory WINE_SCRATCH outside it.
 #   wine_prefix_end
-#       Ends the prefix's programs and removes it (kept when WINE_KEEP=1); for
-#       a prefix in use, removes only the scratch directory.
+#       Ends the prefix's programs and removes it (kept when WINE_KEEP=1).
 #   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:, which
 #                                    Wine names in UTF-8 (8-bit characters
 #                                    given so, not in the programs' code page)
@@ -40,20 +36,15 @@
 #   wine_read_only FILE              a read-only view of FILE over it, until umount
 #   wine_watch_start
 #       Starts the box watcher and waits until it has listed the processes
-#       running (wine_processes before). wine_run_launcher starts it if need be.
+#       running. wine_run_launcher starts it if need be.
 #   wine_run_launcher 'C:\Dir' [VAR=VALUE...]
 #       Copies the launcher into the directory and runs it there, with the
 #       variables in its environment (it passes them on to the installer and the
 #       game). Sets WINE_STATUS to its exit status, 124 when it did not end in
 #       time. Returns once every program it started has ended, or has been
-#       ended (wine_processes left) after the time allowed.
-#   wine_processes before|left       the Windows processes running before the
-#                                    run, or left running by it and ended, one
-#                                    a line: "<pid><TAB><name><TAB><image path>"
+#       ended after the time allowed.
 #   wine_log_values WHO WHAT         values the helpers recorded in that run,
 #                                    one a line ("game cwd", "installer cwd", ...)
-#   wine_run_order                   which helpers recorded anything in that run,
-#                                    in order, e.g. "installer,game"
 #   wine_boxes                       the message boxes of that run, one a line:
 #                                    "box caption=...<TAB>text=...<TAB>buttons=..."
 #   wine_box CAPTION TEXT            the line wine_boxes gives for a box of the
@@ -236,7 +227,6 @@ wine_programs_set() {
 wine_prefix_start() {
     local template=${3:-}
     wine_programs_set "$1" "$2" || return 1
-    WINE_PREFIX_SHARED=0
     export WINEPREFIX=$WINE_SCRATCH/prefix
     WINE_C=$WINEPREFIX/drive_c
     WINE_LOGS=$WINE_C/logs
@@ -249,23 +239,9 @@ wine_prefix_start() {
     mkdir -p "$WINE_LOGS"
 }
 
-wine_prefix_use() {
-    wine_programs_set "$2" "$3" || return 1
-    WINE_PREFIX_SHARED=1
-    export WINEPREFIX=$1
-    WINE_C=$WINEPREFIX/drive_c
-    WINE_LOGS=$WINE_C/logs
-    mkdir -p "$WINE_LOGS"
-}
-
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
     wine_watch_stop
-    if [ "$WINE_PREFIX_SHARED" = 1 ]; then
-        rm -rf "$WINE_SCRATCH"
-        WINE_SCRATCH=
-        return 0
-    fi
     timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
     wine_server_dir_remove "$WINEPREFIX"
     if [ "${WINE_KEEP:-0}" = 1 ]; then
@@ -385,15 +361,6 @@ wine_run_launcher() {
     return 0
 }
 
-wine_processes() {
-    [ -f "$WINE_LOGS/processes" ] || return 0
-    local what pid name image
-    while IFS=$'\t' read -r what pid name image; do
-        [ "$what" != "$1" ] || printf '%s\t%s\t%s\n' "$pid" "$name" "$image"
-    done <"$WINE_LOGS/processes"
-    return 0
-}
-
 wine_log_values() {
     [ -f "$WINE_LOGS/run.log" ] || return 0
     local prefix="$1 $2="
@@ -401,11 +368,6 @@ wine_log_values() {
         [ "${line#"$prefix"}" != "$line" ] && printf '%s\n' "${line#"$prefix"}"
     done <"$WINE_LOGS/run.log"
     return 0
-}
-
-wine_run_order() {
-    [ -f "$WINE_LOGS/run.log" ] || return 0
-    cut -d' ' -f1 "$WINE_LOGS/run.log" | uniq | paste -sd, -
 }
 
 wine_boxes() {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the disc image the disc scenarios put in drive D: (tests/wine/disc-scenarios.sh),
+# Makes the disc image the disc rows put in drive D: (tests/wine/Rows.cpp),
 # from the files already built, with tools/disc.sh.
 #   image.sh BUILD_DIR OUT_DIR
 # Wine here has no screen for an installer's wizard, so the image holds the

@@ -55,7 +55,7 @@ endif()
 add_test(NAME exe-check
          COMMAND bash ${PROJECT_SOURCE_DIR}/tests/exe/check-exe.sh
                  ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher> ${exe_arch})
-set_tests_properties(exe-check PROPERTIES LABELS proof ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)
+set_tests_properties(exe-check PROPERTIES LABELS proof TIMEOUT 60 ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)
 
 # A second build from a copy of the tree at another path gives the same bytes.
 add_test(NAME exe-reproducible

@@ -1,52 +1,50 @@
 #!/usr/bin/env bash
-# Prints how long the tests take, as a maintainer meets them: RUNS times
-# (default 3), a fresh clone of the current commit (uncommitted changes are
-# not in it) in which tools/test.sh runs, then the two Wine suites again
-# (ctest --preset win32 -L win32, ctest --preset win64 -L wine). Each figure
-# comes with the load averages (1, 5, 15 minutes) before it started; then the
-# medians. Needs the packages installed (tools/test.sh installs them); the
-# clones are removed at the end. It reports and never judges.
+# Prints how long tools/test.sh takes, as a maintainer meets it: on a fresh
+# clone of COMMIT (default the current one; uncommitted changes are not in
+# it), the whole run and each of its steps (a preset's build and tests, the
+# fuzzing pass, the proof), each with the load averages (1, 5, 15 minutes)
+# before it, then what ctest gives each label (test time summed over the
+# tests, which run two at a time). Needs the packages installed
+# (tools/test.sh installs them); the clone is removed at the end. It reports
+# and never judges: compare only runs made one after the other.
 #
-#   tools/test-times.sh [RUNS]
+#   tools/test-times.sh [COMMIT]
 set -euo pipefail
 export LC_ALL=C # a decimal point in $EPOCHREALTIME and awk
 root=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-3}
-[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "test-times.sh: RUNS must be a whole number above 0, not '$runs'" >&2; exit 2; }
-commit=$(git -C "$root" rev-parse HEAD)
+commit=$(git -C "$root" rev-parse "${1:-HEAD}^{commit}") || exit 2
 scratch=$(mktemp -d /tmp/test-times.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
+git clone -q "$root" "$scratch/clone"
+git -C "$scratch/clone" checkout -q "$commit"
 
-declare -A times=()
-
-# timed NAME COMMAND...: runs it quietly, prints its time and the load before.
-timed() {
-    local name=$1 load start seconds status=0 log
-    shift
-    log=$scratch/$(tr -c 'a-z0-9\n' - <<<"$name").log
-    read -r -a load </proc/loadavg
-    start=$EPOCHREALTIME
-    "$@" >"$log" 2>&1 || status=$?
-    seconds=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
-    printf '%-24s %7s s   load %s %s %s%s\n' "$name" "$seconds" "${load[0]}" "${load[1]}" "${load[2]}" \
-        "$([ "$status" -eq 0 ] || echo "   FAILED (status $status; log kept in $log)")"
-    times[$name]+="$seconds "
-    if [ "$status" -ne 0 ]; then trap - EXIT; fi
-}
-
-median() { tr ' ' '\n' <<<"$1" | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-echo "Commit $commit, $runs runs, $(nproc) processors"
-for ((run = 1; run <= runs; run++)); do
-    clone=$scratch/clone-$run
-    git clone -q "$root" "$clone"
-    git -C "$clone" checkout -q "$commit"
-    timed "tools/test.sh" "$clone/tools/test.sh"
-    timed "win32 -L win32" bash -c "cd '$clone' && ctest --preset win32 -L win32 --parallel $(nproc)"
-    timed "win64 -L wine" bash -c "cd '$clone' && ctest --preset win64 -L wine --parallel $(nproc)"
-    rm -rf "$clone"
-done
-echo "Medians:"
-for name in "tools/test.sh" "win32 -L win32" "win64 -L wine"; do
-    printf '%-24s %7s s\n' "$name" "$(median "${times[$name]}")"
-done
+echo "Commit $commit, $(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-)"
+# Each line of the run with the time and the load it came at.
+status=0
+(
+    cd "$scratch/clone" && tools/test.sh 2>&1
+) | while IFS= read -r line; do
+    printf '%s %s %s\n' "$EPOCHREALTIME" "$(cut -d' ' -f1-3 /proc/loadavg | tr ' ' /)" "$line"
+done >"$scratch/log" || status=$?
+awk -v status="$status" '
+    function step_end(at) {
+        if (name != "") printf "%-44s %7.1f s   load %s\n", name, at - start, load
+    }
+    NR == 1 { first = $1; name = "packages and configuring"; start = $1; load = $2 }
+    { last = $1; line = $0; sub(/^[^ ]+ [^ ]+ /, "", line) }
+    line ~ /^== / { step_end($1); name = substr(line, 4); start = $1; load = $2 }
+    line ~ /^Label Time Summary:/ { labels = 1; next }
+    labels && line ~ /=/ { summary[++count] = sprintf("  %-20s %s", name ":", line); next }
+    { labels = 0 }
+    END {
+        step_end(last)
+        printf "%-44s %7.1f s   load at the end %s%s\n", "tools/test.sh", last - first, $2,
+            status == 0 ? "" : "   FAILED"
+        print "ctest labels (test time summed over the tests):"
+        for (i = 1; i <= count; i++) print summary[i]
+    }' "$scratch/log"
+if [ "$status" -ne 0 ]; then
+    cp "$scratch/log" /tmp/test-times.failed.log
+    echo "tools/test.sh failed; its output is in /tmp/test-times.failed.log"
+    exit 1
+fi

@@ -262,8 +262,8 @@ bool FirstRunInto(Scenario& s, const Text& dir)
         return false;
     if (dir != InstalledDir())
         s.InstallsInto(dir);
-    s.Launch({Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(RealInstaller(dir, "done"), Game(dir)),
-              Boxes()});
+    s.Launch(
+        {Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(RealInstaller(dir, "done"), Game(dir)), Boxes()});
     s.ExpectInstalled(dir, true);
     return true;
 }
@@ -301,8 +301,8 @@ void NsisUninstallAndReinstall(Scenario& s)
 
     Note("the next start runs the installer again");
     s.UseRealInstaller(Silent);
-    s.Launch({Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(RealInstaller(dir, "done"), Game(dir)),
-              Boxes()});
+    s.Launch(
+        {Status(1), Ini::Entry(dir), Descriptor::Gone(), Programs(RealInstaller(dir, "done"), Game(dir)), Boxes()});
     s.ExpectInstalled(dir, true);
     s.Uninstall(dir);
 }

@@ -181,5 +181,5 @@ bool WriteBytes(const Text& path, const Text& bytes);
 bool Exists(const Text& path);
 Text DescriptorPath();
 Text WinIniPath();
-Text HelperPath(const char* name); // a file beside this program
+Text HelperPath(const char* name);             // a file beside this program
 std::size_t LongestPathUnder(const Text& dir); // of a file, relative to DIR

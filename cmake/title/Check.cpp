@@ -81,8 +81,8 @@ std::string NsisFault(const std::string& text)
         const char next = text[i + 1];
         if (text[i] == '$' && (next == '\\' || next == '{' || next == '%'))
             return "holds " + Quoted(text.substr(i, 2)) +
-                   ": makensis reads $\\t, $\\n, $\\r, ${NAME} and $%NAME% in the installer's strings before it "
-                   "reads $$, so no quoting carries it";
+                ": makensis reads $\\t, $\\n, $\\r, ${NAME} and $%NAME% in the installer's strings before it "
+                "reads $$, so no quoting carries it";
     }
     return "";
 }
@@ -112,18 +112,18 @@ std::string ComponentFault(const std::string& name)
         const long point = NextCodePoint(name, at);
         if (point < 0x20 || point == 0x7f)
             return "the folder " + Quoted(Shown(name)) + " holds " +
-                   (point < 0 ? "a byte that is not UTF-8" : Named(point)) + ", which Windows forbids in a path";
+                (point < 0 ? "a byte that is not UTF-8" : Named(point)) + ", which Windows forbids in a path";
         const std::string forbidden = "\\/:*?\"<>|";
         if (point < 0x80 && forbidden.find(static_cast<char>(point)) != std::string::npos)
             return "the folder " + Quoted(name) + " holds " + Quoted(name.substr(here, 1)) +
-                   "; Windows allows none of \\ / : * ? \" < > | in a folder's name";
+                "; Windows allows none of \\ / : * ? \" < > | in a folder's name";
     }
     if (name.back() == '.' || name.back() == ' ')
         return "the folder " + Quoted(name) + " ends in a dot or a blank, which Windows drops";
     const std::string device = DeviceIn(name);
     if (!device.empty())
         return "the folder " + Quoted(name) + " is the device " + Quoted(device) +
-               ": Windows opens the device, whatever the extension";
+            ": Windows opens the device, whatever the extension";
     return "";
 }
 
@@ -131,13 +131,13 @@ std::string ComponentFault(const std::string& name)
 std::string DirectoryFault(const std::string& directory)
 {
     const bool onDrive = directory.size() >= 3 && directory[1] == ':' && directory[2] == '\\' &&
-                         ((directory[0] >= 'A' && directory[0] <= 'Z') || (directory[0] >= 'a' && directory[0] <= 'z'));
+        ((directory[0] >= 'A' && directory[0] <= 'Z') || (directory[0] >= 'a' && directory[0] <= 'z'));
     if (!onDrive)
         return "is not a full path on a drive (C:\\...)";
     std::size_t begin = 3;
     for (;;) {
         const std::size_t end = directory.find('\\', begin);
-        const std::string fault = ComponentFault(directory.substr(begin, end - begin));
+        std::string fault = ComponentFault(directory.substr(begin, end - begin));
         if (!fault.empty())
             return fault;
         if (end == std::string::npos)
@@ -148,7 +148,7 @@ std::string DirectoryFault(const std::string& directory)
 
 class Converter {
 public:
-    Converter(const char* to, const char* from) : handle(iconv_open(to, from)) { }
+    Converter(const char* to, const char* from) : handle(iconv_open(to, from)) {}
     ~Converter()
     {
         if (handle != reinterpret_cast<iconv_t>(-1))
@@ -241,8 +241,12 @@ std::size_t LongestPath(const std::string& folder, const std::string& relative, 
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        const std::string path = folder + "/" + name;
-        const std::string inside = relative.empty() ? name : relative + "/" + name;
+        std::string path = folder;
+        path += "/";
+        path += name;
+        std::string inside = relative;
+        inside += relative.empty() ? "" : "/";
+        inside += name;
         std::size_t length = 0;
         if (IsFolder(path))
             length = LongestPath(path, inside, depth + 1);
@@ -259,6 +263,46 @@ std::string InFolder(const Title& title, const std::string& path)
     return !path.empty() && path[0] == '/' ? path : title.folder + "/" + path;
 }
 
+// A file name Windows holds as it is, and a program's ends in .exe.
+void CheckFileName(Title& title, Key key)
+{
+    const std::string& value = title.values[key].text;
+    const std::size_t bad = value.find_first_of("\\/:*?\"<>|");
+    const std::string device = DeviceIn(value);
+    if (bad != std::string::npos)
+        title.Refuse(key, "holds " + Quoted(value.substr(bad, 1)) + "; a file name holds none of \\ / : * ? \" < > |");
+    else if (value.find(';') != std::string::npos)
+        title.Refuse(key, "holds \";\", which the build reads as the end of a name in its lists (CMake)");
+    else if (value.back() == '.')
+        title.Refuse(key, "a file name does not end in a dot, which Windows drops");
+    else if (value.size() > 255)
+        title.Refuse(key, "a file name has at most 255 bytes");
+    else if (!device.empty())
+        title.Refuse(key, Quoted(device) + " is a device name: Windows opens the device, whatever the extension");
+    const std::string extension = value.size() >= 4 ? value.substr(value.size() - 4) : "";
+    if (key != DescriptorFileName && !EqualIgnoringCase(extension, ".exe"))
+        title.Refuse(key, "a program's name ends in .exe");
+}
+
+// What WIN.INI and the descriptor's reading would make of the other four.
+void CheckProfileName(Title& title, Key key)
+{
+    const std::string& value = title.values[key].text;
+    const bool quoted = value.front() == '"' || value.front() == '\'' || value.back() == '"' || value.back() == '\'';
+    if (key == ProfileSection && value.find(']') != std::string::npos)
+        title.Refuse(key, "a WIN.INI section name holds no ]");
+    if (key == ProfileKey && value.find('=') != std::string::npos)
+        title.Refuse(key, "a WIN.INI key holds no =");
+    if (key == ProfileKey && (value[0] == ';' || value[0] == '['))
+        title.Refuse(key, "a WIN.INI key does not start with ; (a comment) or [ (a section)");
+    if (key == NotInstalledMarker && quoted)
+        title.Refuse(key,
+                     "starts or ends with a quote, which GetProfileStringA strips, so the entry read back would "
+                     "never match it");
+    if (key == DescriptorKey && value.find('=') != std::string::npos)
+        title.Refuse(key, "holds no =: the value starts after the first = from the key's start");
+}
+
 void CheckSettings(Title& title)
 {
     for (int k = FirstSetting; k <= LastSetting; ++k) {
@@ -267,69 +311,29 @@ void CheckSettings(Title& title)
         if (value.empty())
             continue;
         const std::string outside = FirstOutsideAscii(value);
-        if (!outside.empty()) {
-            if (key == DescriptorKey && outside.find("control") != std::string::npos)
-                title.Refuse(key, "holds " + outside +
-                                      ": the descriptor is read as text, which never delivers a CR or a Ctrl-Z and "
-                                      "may end a line at others");
+        const bool control = outside.find("control") != std::string::npos;
+        if (!outside.empty() && key == DescriptorKey && control) {
+            title.Refuse(key,
+                         "holds " + outside +
+                             ": the descriptor is read as text, which never delivers a CR or a Ctrl-Z and may "
+                             "end a line at others");
+        } else if (!outside.empty()) {
+            title.Refuse(key,
+                         "holds " + outside +
+                             "; a setting is printable ASCII (bytes 32 to 126), which reads the same on every "
+                             "Windows whatever its code page");
+        } else if (value.front() == ' ' || value.back() == ' ') {
+            title.Refuse(key,
+                         "starts or ends with a blank, which WIN.INI and Windows trim, so it could never be found "
+                         "again");
+        } else {
+            const std::string nsis = NsisFault(value);
+            if (!nsis.empty())
+                title.Refuse(key, nsis);
+            if (key == GameExeName || key == InstallerName || key == DescriptorFileName)
+                CheckFileName(title, key);
             else
-                title.Refuse(key, "holds " + outside +
-                                      "; a setting is printable ASCII (bytes 32 to 126), which reads the same on "
-                                      "every Windows whatever its code page");
-            continue;
-        }
-        if (value.front() == ' ' || value.back() == ' ') {
-            title.Refuse(key, "starts or ends with a blank, which WIN.INI and Windows trim, so it could never be "
-                              "found again");
-            continue;
-        }
-        const std::string nsis = NsisFault(value);
-        if (!nsis.empty())
-            title.Refuse(key, nsis);
-        switch (key) {
-        case GameExeName:
-        case InstallerName:
-        case DescriptorFileName: {
-            const std::size_t bad = value.find_first_of("\\/:*?\"<>|");
-            const std::string device = DeviceIn(value);
-            if (bad != std::string::npos)
-                title.Refuse(key, "holds " + Quoted(value.substr(bad, 1)) +
-                                      "; a file name holds none of \\ / : * ? \" < > |");
-            else if (value.find(';') != std::string::npos)
-                title.Refuse(key, "holds \";\", which the build reads as the end of a name in its lists (CMake)");
-            else if (value.back() == '.')
-                title.Refuse(key, "a file name does not end in a dot, which Windows drops");
-            else if (value.size() > 255)
-                title.Refuse(key, "a file name has at most 255 bytes");
-            else if (!device.empty())
-                title.Refuse(key, Quoted(device) + " is a device name: Windows opens the device, whatever the "
-                                                   "extension");
-            const std::string extension = value.size() >= 4 ? value.substr(value.size() - 4) : "";
-            if (key != DescriptorFileName && !EqualIgnoringCase(extension, ".exe"))
-                title.Refuse(key, "a program's name ends in .exe");
-            break;
-        }
-        case ProfileSection:
-            if (value.find(']') != std::string::npos)
-                title.Refuse(key, "a WIN.INI section name holds no ]");
-            break;
-        case ProfileKey:
-            if (value.find('=') != std::string::npos)
-                title.Refuse(key, "a WIN.INI key holds no =");
-            if (value[0] == ';' || value[0] == '[')
-                title.Refuse(key, "a WIN.INI key does not start with ; (a comment) or [ (a section)");
-            break;
-        case NotInstalledMarker:
-            if (value.front() == '"' || value.front() == '\'' || value.back() == '"' || value.back() == '\'')
-                title.Refuse(key, "starts or ends with a quote, which GetProfileStringA strips, so the entry read "
-                                  "back would never match it");
-            break;
-        case DescriptorKey:
-            if (value.find('=') != std::string::npos)
-                title.Refuse(key, "holds no =: the value starts after the first = from the key's start");
-            break;
-        default:
-            break;
+                CheckProfileName(title, key);
         }
     }
 }
@@ -348,15 +352,48 @@ void CheckCollisions(Title& title)
     const std::string& installer = title.values[InstallerName].text;
     const std::string& game = title.values[GameExeName].text;
     if (EqualIgnoringCase(installer, LauncherName))
-        title.Refuse(InstallerName, Quoted(installer) + " is the launcher's own name: the disc holds both, side by "
-                                                        "side, and one would overwrite the other");
+        title.Refuse(InstallerName,
+                     Quoted(installer) +
+                         " is the launcher's own name: the disc holds both, side by "
+                         "side, and one would overwrite the other");
     if (!game.empty() && EqualIgnoringCase(game, installer.c_str()))
-        title.Refuse(GameExeName, Quoted(game) + " is also the InstallerName (line " +
-                                      std::to_string(title.values[InstallerName].line) +
-                                      "): the player, the disc and the build could not tell the two apart");
+        title.Refuse(GameExeName,
+                     Quoted(game) + " is also the InstallerName (line " +
+                         std::to_string(title.values[InstallerName].line) +
+                         "): the player, the disc and the build could not tell the two apart");
     if (EqualIgnoringCase(game, UninstallerName))
-        title.Refuse(GameExeName, Quoted(game) + " is the uninstaller's name: the installer writes "
-                                                 "<directory>\\uninstall.exe over the game");
+        title.Refuse(GameExeName,
+                     Quoted(game) +
+                         " is the uninstaller's name: the installer writes "
+                         "<directory>\\uninstall.exe over the game");
+}
+
+// One text: UTF-8 without a control character, held by the code page, and no
+// longer than its limit.
+void CheckText(Title& title, Converter& converter, Key key)
+{
+    const std::string& value = title.values[key].text;
+    if (value.empty())
+        return;
+    const std::string control = FirstControlOrNotUtf8(value);
+    std::string why;
+    if (!control.empty()) {
+        title.Refuse(key, "holds " + control);
+        return;
+    }
+    if (title.codepage == 0 || !converter.Works())
+        return;
+    if (!InCodePage(converter, title.codepage, value, title.text[key], why)) {
+        title.Refuse(key, why);
+        return;
+    }
+    const std::size_t limit = key == Name ? NameMax : key == Caption ? CaptionMax : TextMax;
+    const char* what = key == Name ? "the name" : key == Caption ? "the caption" : "a text";
+    const std::size_t length = title.text[key].size();
+    if (length > limit)
+        title.Refuse(key,
+                     std::to_string(length) + " bytes in code page " + std::to_string(title.codepage) + "; " + what +
+                         " has at most " + std::to_string(limit));
 }
 
 void CheckTexts(Title& title)
@@ -367,39 +404,17 @@ void CheckTexts(Title& title)
     else if (!page.empty())
         title.Refuse(Codepage, Quoted(Shown(page)) + " is not a single-byte Windows code page: 874 or 1250 to 1258");
     Converter converter(("CP" + std::to_string(title.codepage)).c_str(), "UTF-8");
-    for (int k = Name; k <= LastMessage; ++k) {
-        const Key key = static_cast<Key>(k);
-        if (key != Name && key < FirstMessage)
-            continue;
-        const std::string& value = title.values[key].text;
-        if (value.empty())
-            continue;
-        const std::string control = FirstControlOrNotUtf8(value);
-        if (!control.empty()) {
-            title.Refuse(key, "holds " + control);
-            continue;
-        }
-        std::string why;
-        if (title.codepage == 0 || !converter.Works())
-            continue;
-        if (!InCodePage(converter, title.codepage, value, title.text[key], why)) {
-            title.Refuse(key, why);
-            continue;
-        }
-        const std::size_t limit = key == Name ? NameMax : key == Caption ? CaptionMax : TextMax;
-        const std::size_t length = title.text[key].size();
-        if (length > limit)
-            title.Refuse(key, std::to_string(length) + " bytes in code page " + std::to_string(title.codepage) +
-                                  "; " + (key == Name ? "the name" : key == Caption ? "the caption" : "a text") +
-                                  " has at most " + std::to_string(limit));
-    }
+    CheckText(title, converter, Name);
+    for (int k = FirstMessage; k <= LastMessage; ++k)
+        CheckText(title, converter, static_cast<Key>(k));
     const std::string& name = title.values[Name].text;
     const std::string nsis = NsisFault(name);
     if (!nsis.empty())
         title.Refuse(Name, nsis);
     if (name.find('\\') != std::string::npos)
-        title.Refuse(Name, "holds \"\\\", which would split the installer's Add/Remove Programs key "
-                           "(...\\Uninstall\\<name>) in two");
+        title.Refuse(Name,
+                     "holds \"\\\", which would split the installer's Add/Remove Programs key "
+                     "(...\\Uninstall\\<name>) in two");
 }
 
 void CheckIcon(Title& title)
@@ -432,53 +447,61 @@ void CheckIcon(Title& title)
         title.Refuse(Icon, reason);
 }
 
-// The installer's files, the longest directory it takes, and the default
-// directory, with the same rules for one given and one made from the name.
-void CheckInstaller(Title& title)
+// The installer's folder of the game's files; the longest path in it.
+std::size_t CheckFiles(Title& title)
 {
-    std::size_t longest = 0;
-    if (title.values[Files].line != 0) {
-        const std::string& files = title.values[Files].text;
-        title.filesPath = files.empty() ? "" : InFolder(title, files);
-        const std::string& game = title.values[GameExeName].text;
-        if (files.empty() || !IsFolder(title.filesPath))
-            title.Refuse(Files, "no such folder: " + Shown(title.filesPath));
-        else if (title.filesPath.find(';') != std::string::npos)
-            title.Refuse(Files, "its path " + Quoted(Shown(title.filesPath)) +
-                                    " holds \";\", which CMake reads as a list");
-        else if (!game.empty() && !IsFile(title.filesPath + "/" + game))
-            title.Refuse(Files, Shown(title.filesPath) + " holds no " + game + " (GameExeName)");
-        else
-            longest = LongestPath(title.filesPath, "", 0);
-    }
-    const std::size_t game = title.values[GameExeName].text.size();
-    title.gameDirectoryMax = CommandLineMax - 3 - static_cast<int>(game);
-    if (game != 0 && title.gameDirectoryMax < DirectoryMin)
-        title.Refuse(GameExeName, std::to_string(game) + " bytes leave the directory " +
-                                      std::to_string(title.gameDirectoryMax) + " of the " +
-                                      std::to_string(CommandLineMax) +
-                                      " bytes of the game's command line \"<directory>\\" +
-                                      title.values[GameExeName].text + "\"; it needs at least " +
-                                      std::to_string(DirectoryMin));
+    if (title.values[Files].line == 0)
+        return 0;
+    const std::string& files = title.values[Files].text;
+    title.filesPath = files.empty() ? "" : InFolder(title, files);
+    const std::string& game = title.values[GameExeName].text;
+    if (files.empty() || !IsFolder(title.filesPath))
+        title.Refuse(Files, "no such folder: " + Shown(title.filesPath));
+    else if (title.filesPath.find(';') != std::string::npos)
+        title.Refuse(Files, "its path " + Quoted(Shown(title.filesPath)) + " holds \";\", which CMake reads as a list");
+    else if (!game.empty() && !IsFile(title.filesPath + "/" + game))
+        title.Refuse(Files, Shown(title.filesPath) + " holds no " + game + " (GameExeName)");
+    else
+        return LongestPath(title.filesPath, "", 0);
+    return 0;
+}
+
+// The longest directories the game starts from and the installer takes.
+void CheckLimits(Title& title, std::size_t longestFile)
+{
+    const std::string& game = title.values[GameExeName].text;
+    title.gameDirectoryMax = CommandLineMax - 3 - static_cast<int>(game.size());
+    if (!game.empty() && title.gameDirectoryMax < DirectoryMin)
+        title.Refuse(GameExeName,
+                     std::to_string(game.size()) + " bytes leave the directory " +
+                         std::to_string(title.gameDirectoryMax) + " of the " + std::to_string(CommandLineMax) +
+                         " bytes of the game's command line \"<directory>\\" + game + "\"; it needs at least " +
+                         std::to_string(DirectoryMin));
     int limit = CommandLineMax - 1 - static_cast<int>(std::char_traits<char>::length(UninstallerName));
     limit = title.gameDirectoryMax < limit ? title.gameDirectoryMax : limit;
-    if (longest != 0 && CommandLineMax - 1 - static_cast<int>(longest) < limit)
-        limit = CommandLineMax - 1 - static_cast<int>(longest);
+    if (longestFile != 0 && CommandLineMax - 1 - static_cast<int>(longestFile) < limit)
+        limit = CommandLineMax - 1 - static_cast<int>(longestFile);
     title.installDirectoryMax = limit;
+}
 
+// The default directory, with the same rules for one given and one made
+// from the name.
+void CheckDirectory(Title& title)
+{
     const bool given = title.values[Directory].line != 0;
     const std::string& name = title.values[Name].text;
     if (!given && name.empty())
         return;
     const Key key = given ? Directory : Name;
     title.directory = given ? title.values[Directory].text : DefaultParent + name;
-    const std::string made = given ? "" : "cannot make the default directory " + Quoted(Shown(title.directory)) + ": ";
+    const std::string made = given ? Quoted(Shown(title.directory)) + ": "
+                                   : "cannot make the default directory " + Quoted(Shown(title.directory)) + ": ";
     const std::string instead = given ? "" : "; give [installer] directory";
     std::string fault = given ? DirectoryFault(title.directory) : ComponentFault(name);
     if (fault.empty() && given)
         fault = NsisFault(title.directory);
     if (!fault.empty()) {
-        title.Refuse(key, (given ? Quoted(Shown(title.directory)) + ": " : made) + fault + instead);
+        title.Refuse(key, made + fault + instead);
         return;
     }
     if (title.codepage == 0)
@@ -488,47 +511,55 @@ void CheckInstaller(Title& title)
     if (!InCodePage(converter, title.codepage, title.directory, title.directoryInCodePage, why)) {
         // The name's own refusal names the character already.
         if (given)
-            title.Refuse(key, Quoted(title.directory) + ": " + why);
+            title.Refuse(key, made + why);
         return;
     }
     const int length = static_cast<int>(title.directoryInCodePage.size());
     if (length > title.installDirectoryMax)
-        title.Refuse(key, made + std::to_string(length) + " bytes; the installer takes at most " +
-                              std::to_string(title.installDirectoryMax) + instead);
+        title.Refuse(key,
+                     (given ? "" : made) + std::to_string(length) + " bytes; the installer takes at most " +
+                         std::to_string(title.installDirectoryMax) + instead);
+}
+
+bool IsDCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The disc's volume from the name: letters with marks lose them, and what
+// has no ASCII form becomes _.
+std::string VolumeFrom(const std::string& name)
+{
+    std::string volume;
+    Converter converter("ASCII//TRANSLIT", "UTF-8");
+    for (std::size_t at = 0; at < name.size() && converter.Works() && volume.size() < 32;) {
+        const std::size_t here = at;
+        NextCodePoint(name, at);
+        at = at == here ? here + 1 : at;
+        std::string ascii;
+        if (!converter.Convert(name.substr(here, at - here), ascii))
+            ascii = "_";
+        for (const char c : ascii) {
+            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+            volume += IsDCharacter(upper) ? upper : '_';
+        }
+    }
+    return volume.substr(0, 32);
 }
 
 // The disc's volume: ISO 9660 d-characters, given or made from the name.
 void CheckVolume(Title& title)
 {
-    if (title.values[Volume].line != 0) {
-        const std::string& volume = title.values[Volume].text;
-        bool good = !volume.empty() && volume.size() <= 32;
-        for (const char c : volume)
-            good = good && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
-        if (!good)
-            title.Refuse(Volume, Quoted(Shown(volume)) + " is not 1 to 32 of A-Z, 0-9 and _ (ISO 9660 d-characters)");
-        title.volume = volume;
+    if (title.values[Volume].line == 0) {
+        title.volume = VolumeFrom(title.values[Name].text);
         return;
     }
-    const std::string& name = title.values[Name].text;
-    if (name.empty())
-        return;
-    // Letters with marks lose them; what has no ASCII form becomes _.
-    std::string ascii;
-    Converter converter("ASCII//TRANSLIT", "UTF-8");
-    for (std::size_t at = 0; at < name.size() && converter.Works();) {
-        const std::size_t here = at;
-        NextCodePoint(name, at);
-        at = at == here ? here + 1 : at;
-        std::string piece;
-        ascii += converter.Convert(name.substr(here, at - here), piece) ? piece : "_";
-    }
-    for (char c : ascii) {
-        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-        const bool d = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (title.volume.size() < 32)
-            title.volume += d ? c : '_';
-    }
+    title.volume = title.values[Volume].text;
+    bool good = !title.volume.empty() && title.volume.size() <= 32;
+    for (const char c : title.volume)
+        good = good && IsDCharacter(c);
+    if (!good)
+        title.Refuse(Volume, Quoted(Shown(title.volume)) + " is not 1 to 32 of A-Z, 0-9 and _ (ISO 9660 d-characters)");
 }
 
 } // namespace
@@ -539,7 +570,8 @@ void Check(Title& title)
     CheckCollisions(title);
     CheckTexts(title);
     CheckIcon(title);
-    CheckInstaller(title);
+    CheckLimits(title, CheckFiles(title));
+    CheckDirectory(title);
     CheckVolume(title);
 }
 

@@ -10,13 +10,13 @@ namespace title {
 
 namespace {
 
-constexpr int Size = 32;
-constexpr int Colours = 16;
-constexpr int HeaderSize = 40;
-constexpr int PixelBytes = Size * Size / 2;
-constexpr int MaskBytes = Size * 4;
-constexpr int ImageSize = HeaderSize + Colours * 4 + PixelBytes + MaskBytes;
-constexpr int IcoHeader = 6 + 16;
+constexpr long Size = 32;
+constexpr long Colours = 16;
+constexpr long HeaderSize = 40;
+constexpr long PixelBytes = Size * Size / 2;
+constexpr long MaskBytes = Size * 4;
+constexpr long ImageSize = HeaderSize + Colours * 4 + PixelBytes + MaskBytes;
+constexpr long IcoHeader = 6 + 16;
 static_assert(ImageSize == 744, "a 32x32 16-colour image with its mask");
 
 void Append(std::vector<unsigned char>& bytes, unsigned long value, int count)
@@ -44,6 +44,12 @@ int HexDigit(char c)
     return -1;
 }
 
+// A pixel's palette index; a clear one (.) has 0, and its mask bit set.
+unsigned Pixel(char c)
+{
+    return c == '.' ? 0u : static_cast<unsigned>(HexDigit(c)) & 0xfu;
+}
+
 // The header of the image, the palette, the pixels and the mask.
 std::vector<unsigned char> Image(const std::vector<unsigned char>& palette, const std::vector<std::string>& rows)
 {
@@ -65,8 +71,7 @@ std::vector<unsigned char> Image(const std::vector<unsigned char>& palette, cons
         for (int x = 0; x < Size; x += 2) {
             const char left = rows[y][x];
             const char right = rows[y][x + 1];
-            image.push_back(static_cast<unsigned char>(((left == '.' ? 0 : HexDigit(left)) << 4) |
-                                                       (right == '.' ? 0 : HexDigit(right))));
+            image.push_back(static_cast<unsigned char>((Pixel(left) << 4) | Pixel(right)));
             bits |= (left == '.' ? 1ul : 0ul) << (31 - x);
             bits |= (right == '.' ? 1ul : 0ul) << (30 - x);
         }
@@ -94,6 +99,39 @@ std::vector<unsigned char> IconDirectory(std::size_t imageSize)
     return bytes;
 }
 
+// "palette <index> <RRGGBB>", the next index, onto the palette; or why not.
+std::string PaletteLine(const std::string& line, std::vector<unsigned char>& palette)
+{
+    const int index = line.size() > 8 ? HexDigit(line[8]) : -1;
+    bool good = line.size() == 16 && line[9] == ' ' && index >= 0 && (line[8] < 'a' || line[8] > 'f');
+    for (std::size_t i = 10; good && i < 16; ++i)
+        good = HexDigit(line[i]) >= 0;
+    if (!good)
+        return "a palette line is \"palette <0 to F> <RRGGBB>\": " + Shown(line);
+    if (index != static_cast<int>(palette.size() / 4))
+        return "palette entries come in order 0 to F: " + line;
+    // Blue, green, red and a zero byte.
+    for (const int at : {14, 12, 10})
+        palette.push_back(static_cast<unsigned char>(HexDigit(line[at]) * 16 + HexDigit(line[at + 1])));
+    palette.push_back(0);
+    return "";
+}
+
+// A row of 32 pixels onto the rows; or why not.
+std::string RowLine(const std::string& line, std::vector<std::string>& rows)
+{
+    for (const char c : line) {
+        if (c != '.' && HexDigit(c) < 0)
+            return "neither a palette line nor a row of pixels (0 to F, or . for clear): " + Shown(line);
+    }
+    if (line.find_first_of("abcdef") != std::string::npos)
+        return "a pixel is 0 to 9 or A to F, in capitals: " + line;
+    if (line.size() != static_cast<std::size_t>(Size))
+        return "a row has " + std::to_string(line.size()) + " pixels, not 32";
+    rows.push_back(line);
+    return "";
+}
+
 // windres takes raw data as 16-bit words, low byte first, twelve a line.
 std::string Words(const std::vector<unsigned char>& bytes)
 {
@@ -119,8 +157,7 @@ std::vector<std::string> ImageFromGrid(const std::string& grid, const std::strin
     std::vector<unsigned char> palette;
     std::vector<std::string> rows;
     int number = 0;
-    std::size_t start = 0;
-    while (start < grid.size()) {
+    for (std::size_t start = 0; start < grid.size();) {
         std::size_t end = grid.find('\n', start);
         end = end == std::string::npos ? grid.size() : end;
         std::string line = grid.substr(start, end - start);
@@ -128,42 +165,18 @@ std::vector<std::string> ImageFromGrid(const std::string& grid, const std::strin
         ++number;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const std::string where = name + ":" + std::to_string(number) + ": ";
         if (line.empty() || line[0] == '#')
             continue;
-        if (line.compare(0, 8, "palette ") == 0) {
-            const int index = line.size() > 8 ? HexDigit(line[8]) : -1;
-            bool good = line.size() == 16 && line[9] == ' ' && index >= 0 && (line[8] < 'a' || line[8] > 'f');
-            for (std::size_t i = 10; good && i < 16; ++i)
-                good = HexDigit(line[i]) >= 0;
-            if (!good) {
-                reasons.push_back(where + "a palette line is \"palette <0 to F> <RRGGBB>\": " + Shown(line));
-            } else if (index != static_cast<int>(palette.size() / 4)) {
-                reasons.push_back(where + "palette entries come in order 0 to F: " + line);
-            } else {
-                // Blue, green, red and a zero byte.
-                for (const int at : {14, 12, 10})
-                    palette.push_back(static_cast<unsigned char>(HexDigit(line[at]) * 16 + HexDigit(line[at + 1])));
-                palette.push_back(0);
-            }
-            continue;
+        const std::string why = line.compare(0, 8, "palette ") == 0 ? PaletteLine(line, palette) : RowLine(line, rows);
+        if (!why.empty()) {
+            reasons.push_back(name + ":" + std::to_string(number) + ": ");
+            reasons.back() += why;
         }
-        bool pixels = true;
-        for (const char c : line)
-            pixels = pixels && (c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
-        if (!pixels)
-            reasons.push_back(where + "neither a palette line nor a row of pixels (0 to F, or . for clear): " +
-                              Shown(line));
-        else if (line.size() != static_cast<std::size_t>(Size))
-            reasons.push_back(where + "a row has " + std::to_string(line.size()) + " pixels, not " +
-                              std::to_string(Size));
-        else
-            rows.push_back(line);
     }
-    if (reasons.empty() && (palette.size() != static_cast<std::size_t>(Colours) * 4 || rows.size() != Size))
-        reasons.push_back(name + ": " + std::to_string(palette.size() / 4) + " palette lines and " +
-                          std::to_string(rows.size()) + " rows; the grid has " + std::to_string(Colours) +
-                          " and " + std::to_string(Size));
+    if (reasons.empty() && (palette.size() != static_cast<std::size_t>(Colours) * 4 || rows.size() != Size)) {
+        reasons.push_back(name + ": " + std::to_string(palette.size() / 4) + " palette lines and ");
+        reasons.back() += std::to_string(rows.size()) + " rows; the grid has 16 and 32";
+    }
     if (reasons.empty())
         image = Image(palette, rows);
     return reasons;
@@ -199,8 +212,8 @@ std::vector<std::string> ImageFromIco(const std::string& ico, const std::string&
         return reasons;
     }
     const auto field = [&](int at, int bytes) { return At(ico, offset + at, bytes); };
-    const long bitmapWidth = static_cast<long>(static_cast<int>(field(4, 4)));
-    const long bitmapHeight = static_cast<long>(static_cast<int>(field(8, 4)));
+    const long bitmapWidth = static_cast<int>(field(4, 4));
+    const long bitmapHeight = static_cast<int>(field(8, 4));
     if (bitmapWidth != Size || bitmapHeight != Size * 2)
         refuse("its image is " + std::to_string(bitmapWidth) + "x" + std::to_string(bitmapHeight) +
                "; a 32x32 icon's bitmap is 32x64, the colours above the mask, bottom row first");
@@ -232,7 +245,7 @@ std::string ResourceScript(const std::vector<unsigned char>& image)
     std::vector<unsigned char> group = IconDirectory(image.size());
     Append(group, 1, 2); // the image's resource id
     return "// Generated by cmake/title from the title's icon; edit that instead.\n1 3\n{" + Words(image) +
-           "\n}\n\n1 14\n{" + Words(group) + "\n}\n";
+        "\n}\n\n1 14\n{" + Words(group) + "\n}\n";
 }
 
 } // namespace title

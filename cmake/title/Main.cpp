@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     title.folder = resolved;
     std::free(resolved);
     title.absolute = (title.folder == "/" ? "" : title.folder) + "/" +
-                     (slash == std::string::npos ? title.file : title.file.substr(slash + 1));
+        (slash == std::string::npos ? title.file : title.file.substr(slash + 1));
 
     title::Read(title, bytes);
     title::Check(title);

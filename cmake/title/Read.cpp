@@ -91,15 +91,82 @@ void Title::Refuse(Key key, const std::string& why)
     Refuse(values[key].line, std::string("[") + Sections[Keys[key].section] + "] " + Keys[key].name, why);
 }
 
+namespace {
+
+// A [section] line: the section the keys after it belong to.
+int ReadSection(Title& title, int number, const std::string& name)
+{
+    const int section = SectionNamed(name);
+    if (section == UnknownSection)
+        title.Refuse(number, "[" + Shown(name) + "]",
+                     "unknown section (the sections are [title], [settings], [messages], [installer] and [disc])");
+    else if (title.sectionLine[section] != 0)
+        title.Refuse(number, "[" + name + "]",
+                     "section given twice (first on line " + std::to_string(title.sectionLine[section]) + ")");
+    else
+        title.sectionLine[section] = number;
+    return section;
+}
+
+// A key = value line of a section, matched against that section's keys whole.
+void ReadKey(Title& title, int number, int section, const std::string& line)
+{
+    const std::size_t equals = line.find('=');
+    const std::string inSection = section >= 0 ? std::string("[") + Sections[section] + "] " : "";
+    if (equals == std::string::npos) {
+        title.Refuse(number, inSection + Shown(line), "not a comment, a [section] or a key = value line");
+        return;
+    }
+    const std::string key = Trimmed(line.substr(0, equals));
+    if (section == NoSection) {
+        title.Refuse(number, Shown(key), "a key before any [section]");
+        return;
+    }
+    if (section == UnknownSection)
+        return;
+    int found = KeyCount;
+    for (int k = 0; k < KeyCount; ++k) {
+        if (Keys[k].section == section && key == Keys[k].name)
+            found = k;
+    }
+    if (found == KeyCount) {
+        title.Refuse(number, inSection + Shown(key),
+                     "unknown key (the keys of [" + std::string(Sections[section]) + "] are: " + KeysOf(section) + ")");
+        return;
+    }
+    Value& slot = title.values[found];
+    if (slot.line != 0)
+        title.Refuse(number, inSection + key, "key given twice (first on line " + std::to_string(slot.line) + ")");
+    else
+        slot = {Trimmed(line.substr(equals + 1)), number};
+}
+
+// Every key of [title], [settings] and [messages], with a value.
+void RefuseMissing(Title& title)
+{
+    for (int k = 0; k < KeyCount; ++k) {
+        const Section of = Keys[k].section;
+        if (of != TitleSection && of != Settings && of != Messages)
+            continue;
+        if (title.values[k].line == 0) {
+            const int line = title.sectionLine[of] != 0 ? title.sectionLine[of] : title.lines;
+            title.Refuse(line, std::string("[") + Sections[of] + "] " + Keys[k].name,
+                         "missing: every key of [title], [settings] and [messages] must be given");
+        } else if (title.values[k].text.empty()) {
+            title.Refuse(static_cast<Key>(k), "empty: every key of [title], [settings] and [messages] needs a value");
+        }
+    }
+}
+
+} // namespace
+
 void Read(Title& title, const std::string& bytes)
 {
     int section = NoSection;
     int number = 0;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
+    for (std::size_t start = 0; start < bytes.size();) {
         std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
+        end = end == std::string::npos ? bytes.size() : end;
         std::string line = bytes.substr(start, end - start);
         start = end + 1;
         ++number;
@@ -110,69 +177,13 @@ void Read(Title& title, const std::string& bytes)
         line = Trimmed(line);
         if (line.empty() || line[0] == '#' || line[0] == ';')
             continue;
-        if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            const std::string name = line.substr(1, line.size() - 2);
-            section = SectionNamed(name);
-            if (section == UnknownSection) {
-                title.Refuse(number, "[" + Shown(name) + "]",
-                             "unknown section (the sections are [title], [settings], [messages], [installer] and "
-                             "[disc])");
-            } else if (title.sectionLine[section] != 0) {
-                title.Refuse(number, "[" + name + "]",
-                             "section given twice (first on line " + std::to_string(title.sectionLine[section]) +
-                                 ")");
-            } else {
-                title.sectionLine[section] = number;
-            }
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        const std::string inSection = section >= 0 ? std::string("[") + Sections[section] + "] " : "";
-        if (equals == std::string::npos) {
-            title.Refuse(number, inSection + Shown(line), "not a comment, a [section] or a key = value line");
-            continue;
-        }
-        const std::string key = Trimmed(line.substr(0, equals));
-        const std::string value = Trimmed(line.substr(equals + 1));
-        if (section == NoSection) {
-            title.Refuse(number, Shown(key), "a key before any [section]");
-            continue;
-        }
-        if (section == UnknownSection)
-            continue;
-        int found = KeyCount;
-        for (int k = 0; k < KeyCount; ++k) {
-            if (Keys[k].section == section && key == Keys[k].name)
-                found = k;
-        }
-        if (found == KeyCount) {
-            title.Refuse(number, inSection + Shown(key),
-                         "unknown key (the keys of [" + std::string(Sections[section]) + "] are: " + KeysOf(section) +
-                             ")");
-            continue;
-        }
-        Value& slot = title.values[found];
-        if (slot.line != 0) {
-            title.Refuse(number, inSection + key, "key given twice (first on line " + std::to_string(slot.line) + ")");
-            continue;
-        }
-        slot = {value, number};
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
+            section = ReadSection(title, number, line.substr(1, line.size() - 2));
+        else
+            ReadKey(title, number, section, line);
     }
     title.lines = number;
-
-    for (int k = 0; k < KeyCount; ++k) {
-        const Section of = Keys[k].section;
-        if (of != TitleSection && of != Settings && of != Messages)
-            continue;
-        const Key key = static_cast<Key>(k);
-        if (title.values[k].line == 0) {
-            const int line = title.sectionLine[of] != 0 ? title.sectionLine[of] : title.lines;
-            title.Refuse(line, std::string("[") + Sections[of] + "] " + Keys[k].name,
-                         "missing: every key of [title], [settings] and [messages] must be given");
-        } else if (title.values[k].text.empty()) {
-            title.Refuse(key, "empty: every key of [title], [settings] and [messages] needs a value");
-        }
-    }
+    RefuseMissing(title);
 }
 
 long NextCodePoint(const std::string& text, std::size_t& at)

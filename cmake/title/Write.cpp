@@ -43,7 +43,7 @@ std::string ShellWord(const std::string& text)
     bool printable = true;
     for (const char c : text) {
         const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                          std::string("_./,:+@%=-").find(c) != std::string::npos;
+            std::string("_./,:+@%=-").find(c) != std::string::npos;
         plain = plain && safe;
         printable = printable && Printable(c);
     }
@@ -116,9 +116,10 @@ std::string TitleHeader(const Title& title)
         out += std::string("inline constexpr char ") + KeyName(key) + "[] = " + CString(title.values[key].text) + ";\n";
     }
     out += std::string("// ") + DirectoryMaxComment + "// \"<directory>\\<GameExeName>\" has at most " +
-           Number(CommandLineMax) + " bytes.\ninline constexpr unsigned GameDirectoryMax = " +
-           Number(title.gameDirectoryMax) + ";\n\n// The message boxes' caption and texts, in code page " +
-           Number(title.codepage) + ", and each\n// in UTF-8 (TITLE_<key>_utf8) for a console.\n";
+        Number(CommandLineMax) +
+        " bytes.\ninline constexpr unsigned GameDirectoryMax = " + Number(title.gameDirectoryMax) +
+        ";\n\n// The message boxes' caption and texts, in code page " + Number(title.codepage) +
+        ", and each\n// in UTF-8 (TITLE_<key>_utf8) for a console.\n";
     for (int k = FirstMessage; k <= LastMessage; ++k) {
         const Key key = static_cast<Key>(k);
         out += std::string("#define TITLE_") + KeyName(key) + " " + CString(title.text[key]) + "\n";
@@ -126,7 +127,7 @@ std::string TitleHeader(const Title& title)
     }
     out += "// The longest caption and text, in bytes, that a title may give.\n"
            "inline constexpr unsigned CaptionMax = " +
-           std::to_string(CaptionMax) + ";\ninline constexpr unsigned TextMax = " + std::to_string(TextMax) + ";\n";
+        std::to_string(CaptionMax) + ";\ninline constexpr unsigned TextMax = " + std::to_string(TextMax) + ";\n";
     return out;
 }
 
@@ -153,10 +154,10 @@ std::string TitleShell(const Title& title)
     set("INSTALL_DIRECTORY_utf8", title.directory);
     set("DISC_VOLUME", title.volume);
     out += std::string("# ") + DirectoryMaxComment + "# \"<directory>\\<GameExeName>\" has at most " +
-           Number(CommandLineMax) + " bytes.\n";
+        Number(CommandLineMax) + " bytes.\n";
     set("GAME_DIRECTORY_MAX", Number(title.gameDirectoryMax));
     out += std::string("# The longest directory the example installer takes: <directory>\\") + UninstallerName +
-           "\n# and each of the game's files must fit Windows' path limit, and the game\n# must start from it.\n";
+        "\n# and each of the game's files must fit Windows' path limit, and the game\n# must start from it.\n";
     set("INSTALL_DIRECTORY_MAX", Number(title.installDirectoryMax));
     out += "# The longest name, caption and text, in bytes in the code page, that a title may give.\n";
     set("NAME_MAX", std::to_string(NameMax));
@@ -176,7 +177,7 @@ std::string TitleNsis(const Title& title)
     out += "!define TITLE_DIRECTORY_MAX " + Number(title.installDirectoryMax) + "\n";
     for (int k = FirstSetting; k <= LastSetting; ++k)
         out += std::string("!define TITLE_") + KeyName(static_cast<Key>(k)) + " " + NsisString(title.values[k].text) +
-               "\n";
+            "\n";
     out += "; The name as the wizard's pages show it, where a single & marks a shortcut.\n";
     out += "!define TITLE_NAME_DOUBLED_AMPERSANDS " + NsisString(doubled) + "\n";
     return out;
@@ -186,8 +187,8 @@ std::string TitleCMake(const Title& title)
 {
     std::string out = "# " + Origin(title);
     for (int k = FirstSetting; k <= LastSetting; ++k)
-        out += std::string("set(TITLE_") + KeyName(static_cast<Key>(k)) + " " + CMakeBracket(title.values[k].text) +
-               ")\n";
+        out +=
+            std::string("set(TITLE_") + KeyName(static_cast<Key>(k)) + " " + CMakeBracket(title.values[k].text) + ")\n";
     out += "set(TITLE_ICON " + CMakeBracket(title.iconPath) + ")\n";
     out += "set(TITLE_ICON_KIND " + title.iconKind + ")\n";
     out += "set(TITLE_INSTALLER_FILES " + CMakeBracket(title.filesPath) + ")\n";

@@ -19,6 +19,7 @@ constexpr long ImageSize = HeaderSize + Colours * 4 + PixelBytes + MaskBytes;
 constexpr long IcoHeader = 6 + 16;
 static_assert(ImageSize == 744, "a 32x32 16-colour image with its mask");
 
+// COUNT (at most 4) little-endian bytes of VALUE.
 void Append(std::vector<unsigned char>& bytes, unsigned long value, int count)
 {
     for (int i = 0; i < count; ++i)
@@ -61,7 +62,8 @@ std::vector<unsigned char> Image(const std::vector<unsigned char>& palette, cons
     Append(image, 4, 2);        // bits per pixel
     Append(image, 0, 4);        // no compression
     Append(image, PixelBytes + MaskBytes, 4);
-    Append(image, 0, 16); // resolution and colour counts
+    for (int unused = 0; unused < 4; ++unused)
+        Append(image, 0, 4); // resolution and colour counts
     image.insert(image.end(), palette.begin(), palette.end());
     // Both bottom row first: a pixel is 4 bits, the left one high; the mask
     // a bit each, the left one highest, most significant byte first.

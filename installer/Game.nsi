@@ -5,7 +5,7 @@
 ;   makensis -DTITLE_NSH=<build>/title/title.nsh -DTITLE_CODEPAGE=<its code page>
 ;            -DFILES_NSH=<files.nsh> -DICON=<icon.ico> -DOUTFILE=<InstallerName> Game.nsi
 ;
-; title.nsh (cmake/title.sh) gives every name: the game's, its program, the
+; title.nsh (cmake/title/) gives every name: the game's, its program, the
 ; descriptor and its key, the WIN.INI entry, the default directory and the
 ; longest one, its texts in the title's code page. files.nsh
 ; (installer/files.sh) copies the game's files and removes them again.
@@ -46,7 +46,8 @@ SetCompressor /SOLID lzma
 ; The files' own times would make every build differ.
 SetDateSave off
 
-Name "${PRODUCT}"
+; The pages read a single & as a shortcut's mark, the captions do not.
+Name "${PRODUCT}" "${TITLE_NAME_DOUBLED_AMPERSANDS}"
 OutFile "${OUTFILE}"
 InstallDir "${TITLE_DIRECTORY}"
 ; The game's, not the installer builder's: no line naming it at the bottom.

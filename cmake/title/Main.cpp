@@ -1,0 +1,131 @@
+// Reads a title file (titles/*/title.ini) and writes what the build, the
+// installer, the scripts and the tests take their names, texts, limits and
+// icon from. Every mistake is refused, all of them in one run, each with the
+// file, the line, the key and why; nothing is replaced by a default in silence.
+//
+//   title TITLE.ini OUTDIR
+//
+// Writes into OUTDIR, each file only when its bytes change:
+//   Title.h       the seven settings and six texts, for C++ (launcher, tests)
+//   title.sh      the same and the derived limits, as bash variables TITLE_*
+//   title.nsh     the installer's defines
+//   title.cmake   what CMake needs (the programs' names, the icon)
+//   Launcher.rc   the icon as the program's two raw resources
+//   icon.ico      the same icon as a file, for NSIS
+// Exits 0, 1 after printing every refusal on standard error, 2 on a wrong
+// command line or a file it cannot write.
+#include "TitleTool.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+bool ReadFile(const std::string& path, std::string& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
+}
+
+// Through a .new file, so that a reader never sees half of one; untouched
+// when it holds these bytes already, so that a configure rebuilds nothing.
+bool Update(const std::string& path, const std::string& bytes)
+{
+    std::string old;
+    if (ReadFile(path, old) && old == bytes)
+        return true;
+    const std::string fresh = path + ".new";
+    std::FILE* file = std::fopen(fresh.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written && std::rename(fresh.c_str(), path.c_str()) == 0;
+}
+
+bool MakeFolders(const std::string& path)
+{
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        struct stat info {};
+        if (stat(part.c_str(), &info) != 0 && mkdir(part.c_str(), 0777) != 0)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: title TITLE.ini OUTDIR\n");
+        return 2;
+    }
+    // Transliteration (the disc's volume from the name) follows the locale.
+    std::setlocale(LC_ALL, "C.UTF-8");
+    title::Title title;
+    title.file = argv[1];
+    const std::string outdir = argv[2];
+    std::string bytes;
+    struct stat info {};
+    if (stat(title.file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !ReadFile(title.file, bytes)) {
+        std::fprintf(stderr, "%s: no such title file (or not readable)\n", title.file.c_str());
+        return 1;
+    }
+    const std::size_t slash = title.file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : title.file.substr(0, slash == 0 ? 1 : slash);
+    char* resolved = realpath(folder.c_str(), nullptr);
+    if (resolved == nullptr) {
+        std::fprintf(stderr, "%s: cannot find its folder\n", title.file.c_str());
+        return 1;
+    }
+    title.folder = resolved;
+    std::free(resolved);
+    title.absolute = (title.folder == "/" ? "" : title.folder) + "/" +
+        (slash == std::string::npos ? title.file : title.file.substr(slash + 1));
+
+    title::Read(title, bytes);
+    title::Check(title);
+    if (!title.refusals.empty()) {
+        std::stable_sort(title.refusals.begin(), title.refusals.end(),
+                         [](const title::Refusal& a, const title::Refusal& b) { return a.line < b.line; });
+        for (const title::Refusal& refusal : title.refusals)
+            std::fprintf(stderr, "%s:%d: %s: %s\n", title.file.c_str(), refusal.line, refusal.where.c_str(),
+                         refusal.why.c_str());
+        std::fprintf(stderr, "%s: %zu mistake(s); nothing was built from it\n", title.file.c_str(),
+                     title.refusals.size());
+        return 1;
+    }
+
+    const std::pair<const char*, std::string> files[] = {
+        {"Title.h", title::TitleHeader(title)},
+        {"title.sh", title::TitleShell(title)},
+        {"title.nsh", title::TitleNsis(title)},
+        {"title.cmake", title::TitleCMake(title)},
+        {"Launcher.rc", title::ResourceScript(title.iconImage)},
+        {"icon.ico", title::IcoFile(title.iconImage)},
+    };
+    if (!MakeFolders(outdir)) {
+        std::fprintf(stderr, "%s: cannot make the folder\n", outdir.c_str());
+        return 2;
+    }
+    for (const auto& [name, content] : files) {
+        if (!Update(outdir + "/" + name, content)) {
+            std::fprintf(stderr, "%s/%s: cannot write it\n", outdir.c_str(), name);
+            return 2;
+        }
+    }
+    return 0;
+}

@@ -22,6 +22,7 @@ echo "Commit $commit, $(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo
 # Each line of the run with the time and the load it came at.
 status=0
 (
+    echo "== packages and configuring"
     cd "$scratch/clone" && tools/test.sh 2>&1
 ) | while IFS= read -r line; do
     printf '%s %s %s\n' "$EPOCHREALTIME" "$(cut -d' ' -f1-3 /proc/loadavg | tr ' ' /)" "$line"
@@ -30,7 +31,7 @@ awk -v status="$status" '
     function step_end(at) {
         if (name != "") printf "%-44s %7.1f s   load %s\n", name, at - start, load
     }
-    NR == 1 { first = $1; name = "packages and configuring"; start = $1; load = $2 }
+    NR == 1 { first = $1 }
     { last = $1; line = $0; sub(/^[^ ]+ [^ ]+ /, "", line) }
     line ~ /^== / { step_end($1); name = substr(line, 4); start = $1; load = $2 }
     line ~ /^Label Time Summary:/ { labels = 1; next }

@@ -17,10 +17,10 @@
 # clang-tidy reads how each file is compiled from the compile databases of the
 # presets: build/host (or LINT_HOST_BUILD) for the host code, build/win32 (or
 # LINT_WIN32_BUILD) for what only the Windows build compiles (platform/win32,
-# the Wine helpers, the benchmarks). The win32 preset is configured when its
-# database is missing, which takes a few seconds and builds nothing. A file in
-# neither database (say one only the fuzz preset builds) is checked with the
-# flags of its nearest neighbour in the host database.
+# the Wine helpers, the benchmarks), build/fuzz (or LINT_FUZZ_BUILD) for the
+# fuzzing harness. A preset whose database is missing is configured, which
+# takes a few seconds and builds nothing. A file in no database is checked
+# with the flags clang guesses from its nearest neighbour in the host's.
 set -euo pipefail
 invoked_from=$PWD
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -137,14 +137,26 @@ check_tidy() {
         cmake --preset win32 >/dev/null || die "cannot configure the win32 preset"
     fi
     [ -f "$win32/compile_commands.json" ] || die "no compile database in $win32"
+    # The harness's own include paths are the fuzz preset's alone: a guess from
+    # a host neighbour does not find the launcher's headers.
+    local fuzz=${LINT_FUZZ_BUILD:-$root/build/fuzz}
+    if [ ! -f "$fuzz/compile_commands.json" ]; then
+        need clang++
+        echo "tidy: configuring the fuzz preset for its compile database"
+        cmake --preset fuzz >/dev/null || die "cannot configure the fuzz preset"
+    fi
+    [ -f "$fuzz/compile_commands.json" ] || die "no compile database in $fuzz"
 
     # Headers are checked through the sources that include them.
-    local file host_files=() win32_files=()
+    local file host_files=() win32_files=() fuzz_files=()
     for file in "${files[@]}"; do
         case "$file" in *.h) continue ;; esac
-        if in_database "$win32/compile_commands.json" "$root/$file" &&
-            ! in_database "$host/compile_commands.json" "$root/$file"; then
+        if in_database "$host/compile_commands.json" "$root/$file"; then
+            host_files+=("$file")
+        elif in_database "$win32/compile_commands.json" "$root/$file"; then
             win32_files+=("$file")
+        elif in_database "$fuzz/compile_commands.json" "$root/$file"; then
+            fuzz_files+=("$file")
         else
             host_files+=("$file")
         fi
@@ -169,6 +181,10 @@ check_tidy() {
             printf '%s\0' "${win32_files[@]}" |
                 xargs -0 -n 1 -P "$(nproc)" clang-tidy --quiet -p "$win32" "${mingw_args[@]}" || status=1
         fi
+        if [ ${#fuzz_files[@]} -gt 0 ]; then
+            printf '%s\0' "${fuzz_files[@]}" |
+                xargs -0 -n 1 -P "$(nproc)" clang-tidy --quiet -p "$fuzz" || status=1
+        fi
     } >"$log" 2>&1
     # The counts of warnings in system headers that were suppressed are noise.
     grep -vE '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^[0-9]+ warnings? treated as errors$|^Error while processing ' "$log" || true
@@ -177,7 +193,7 @@ check_tidy() {
         echo "lint.sh tidy: clang-tidy findings above, each with its check in [brackets]" >&2
         return 1
     fi
-    echo "tidy: ${#host_files[@]} files against $host, ${#win32_files[@]} against $win32, no findings"
+    echo "tidy: ${#host_files[@]} files against $host, ${#win32_files[@]} against $win32, ${#fuzz_files[@]} against $fuzz, no findings"
 }
 
 [ $# -ge 1 ] || die "usage: tools/lint.sh format|tidy|shell|list-cxx|list-shell [FILE...]"

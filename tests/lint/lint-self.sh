@@ -12,7 +12,7 @@ source_tree=$(cd "$here/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tree=$work/tree
-mkdir -p "$tree/tools" "$tree/shell" "$tree/src" "$tree/run" "$work/host" "$work/win32"
+mkdir -p "$tree/tools" "$tree/shell" "$tree/src" "$tree/run" "$tree/fuzz" "$tree/lib" "$work/host" "$work/win32" "$work/fuzz"
 cp "$source_tree/tools/lint.sh" "$tree/tools/"
 cp "$source_tree/shell/common.sh" "$tree/shell/"
 cp "$source_tree/.clang-format" "$source_tree/.clang-tidy" "$source_tree/.shellcheckrc" "$tree/"
@@ -73,7 +73,14 @@ cat >"$work/host/compile_commands.json" <<EOF
 [{"directory": "$tree", "command": "c++ -std=c++17 -c src/Planted.cpp", "file": "$tree/src/Planted.cpp"}]
 EOF
 echo '[]' >"$work/win32/compile_commands.json"
-export LINT_HOST_BUILD=$work/host LINT_WIN32_BUILD=$work/win32
+# Only the fuzz database says where the harness's header is: a guess from the
+# host's would not find it.
+printf 'inline int Lib()\n{\n    return 1;\n}\n' >"$tree/lib/Lib.h"
+printf '#include "Lib.h"\n\nint Harness()\n{\n    return Lib();\n}\n' >"$tree/fuzz/Harness.cpp"
+cat >"$work/fuzz/compile_commands.json" <<EOF
+[{"directory": "$tree", "command": "clang++ -std=c++17 -Ilib -c fuzz/Harness.cpp", "file": "$tree/fuzz/Harness.cpp"}]
+EOF
+export LINT_HOST_BUILD=$work/host LINT_WIN32_BUILD=$work/win32 LINT_FUZZ_BUILD=$work/fuzz
 
 # shellcheck source=../checks.sh
 source "$here/../checks.sh"
@@ -95,7 +102,9 @@ lint() {
 
 plant
 lint list-cxx
-check_lines "C++ files found" "src/Planted.cpp" "$out"
+check_lines "C++ files found" "fuzz/Harness.cpp
+lib/Lib.h
+src/Planted.cpp" "$out"
 lint list-shell
 check_lines "shell files found, by name and by #! line" "run/clean.sh
 run/planted
@@ -132,7 +141,9 @@ run/planted
 shell/common.sh
 tools/lint.sh" "$out"
 lint list-cxx
-check_lines "C++ files found" "src/Planted.cpp" "$out"
+check_lines "C++ files found" "fuzz/Harness.cpp
+lib/Lib.h
+src/Planted.cpp" "$out"
 
 echo "== one file named"
 lint shell "$tree/run/clean.sh"

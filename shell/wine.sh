@@ -172,19 +172,29 @@ wine_code_page() {
 wine_template_make() {
     wine_find_tools || return 1
     wine_environment
-    local log=$1.log
+    local log=$1.log attempt
     mkdir -p "$(dirname "$1")" || return 1
-    # Ending the server, rather than waiting for it, is quicker; it writes the
-    # registry back all the same.
-    if ! WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 120 "$WINE" wineboot -i >"$log" 2>&1 ||
-        ! WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 ||
-        ! WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k; then
-        echo "wine.sh: could not make a Wine prefix in $1:" >&2
+    # A first boot under emulation on a busy machine has been seen to hang in
+    # its services until the time limit; a second, from scratch, has not.
+    for attempt in 1 2; do
+        wine_template_boot "$1" "$log" && break
+        echo "wine.sh: could not make a Wine prefix in $1 (attempt $attempt of 2):" >&2
         cat "$log" >&2
-        return 1
-    fi
+        WINEPREFIX=$1 timeout 10 "$WINE_SERVER" -k 2>/dev/null
+        wine_server_dir_remove "$1"
+        rm -rf "$1"
+        [ "$attempt" -eq 1 ] || return 1
+    done
     wine_server_dir_remove "$1"
     rm -f "$log"
+}
+
+# Ending the server, rather than waiting for it, is quicker; it writes the
+# registry back all the same.
+wine_template_boot() {
+    WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 150 "$WINE" wineboot -i >"$2" 2>&1 &&
+        WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$2" 2>&1 &&
+        WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k
 }
 
 # Hard links for the hundreds of megabytes of DLLs Wine puts in a prefix; real

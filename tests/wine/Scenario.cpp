@@ -322,6 +322,9 @@ struct ChildText {
     char text[4096];
     Text buttons;
 };
+// A box is read whole, up to the longest caption and text a title may have.
+constexpr std::size_t CaptionRead = 1024;
+static_assert(sizeof ChildText::text > TextMax && CaptionRead > CaptionMax, "a box's text or caption read cut off");
 
 BOOL CALLBACK ReadChild(HWND child, LPARAM param)
 {
@@ -361,7 +364,7 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM)
         return TRUE;
     boxWatch.present.push_back(window);
     if (std::find(boxWatch.handled.begin(), boxWatch.handled.end(), window) == boxWatch.handled.end()) {
-        char caption[1024];
+        char caption[CaptionRead];
         GetWindowTextA(window, caption, sizeof caption);
         static ChildText found;
         found.text[0] = '\0';

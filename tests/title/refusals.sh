@@ -25,7 +25,8 @@ reader=${TITLE_TOOL:-}
 if [ -z "$reader" ]; then
     reader=$work/title
     c++ -std=c++17 -O0 -o "$reader" -include "$source_dir/cmake/title/Read.cpp" \
-        -include "$source_dir/cmake/title/Check.cpp" -include "$source_dir/cmake/title/Icon.cpp" \
+        -include "$source_dir/cmake/title/Check.cpp" -include "$source_dir/cmake/title/Languages.cpp" \
+        -include "$source_dir/cmake/title/Icon.cpp" \
         -include "$source_dir/cmake/title/Write.cpp" "$source_dir/cmake/title/Main.cpp" || exit 1
 fi
 good=$source_dir/titles/quorvale/title.ini

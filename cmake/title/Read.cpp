@@ -237,16 +237,21 @@ void RefuseMissing(Title& title)
             title.Refuse(static_cast<Key>(k), "empty: every key of [title], [settings] and [messages] needs a value");
         }
     }
-    // Each language's six texts; its name may be left out, for [title] name.
+}
+
+// Each language's six texts; its name may be left out, for [title] name.
+void RefuseMissingTexts(Title& title)
+{
     for (const Language& language : title.languages) {
         for (int k = Name; k <= LastMessage; ++k) {
             const Key key = static_cast<Key>(k);
+            const Value& value = language.values[k];
             if (k != Name && k < FirstMessage)
                 continue;
-            if (language.values[k].line == 0 && k != Name)
+            if (value.line == 0 && k != Name)
                 title.Refuse(language.line, language.where(key), "missing: every text of a language must be given");
-            else if (language.values[k].line != 0 && language.values[k].text.empty())
-                title.Refuse(language.values[k].line, language.where(key),
+            else if (value.line != 0 && value.text.empty())
+                title.Refuse(value.line, language.where(key),
                              k == Name ? "empty: leave it out for [title] name" : "empty: every text needs a value");
         }
     }
@@ -278,6 +283,7 @@ void Read(Title& title, const std::string& bytes)
     }
     title.lines = number;
     RefuseMissing(title);
+    RefuseMissingTexts(title);
 }
 
 long NextCodePoint(const std::string& text, std::size_t& at)

@@ -9,7 +9,7 @@ set(LAUNCHER_TITLE ${PROJECT_SOURCE_DIR}/titles/quorvale/title.ini
 set(TITLE_DIR ${PROJECT_BINARY_DIR}/title)
 
 set(title_source_dir ${PROJECT_SOURCE_DIR}/cmake/title)
-set(title_sources Main.cpp Read.cpp Check.cpp Icon.cpp Write.cpp)
+set(title_sources Main.cpp Read.cpp Check.cpp Languages.cpp Icon.cpp Write.cpp)
 list(TRANSFORM title_sources PREPEND ${title_source_dir}/)
 set(title_tool ${PROJECT_BINARY_DIR}/title-tool/title)
 

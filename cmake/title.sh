@@ -17,8 +17,8 @@ if [ -z "$tool" ] || [ ! -x "$tool" ]; then
     scratch=$(mktemp -d "${TMPDIR:-/tmp}/title.XXXXXX") || exit 2
     trap 'rm -rf "$scratch"' EXIT
     tool=$scratch/title
-    sources=(-include "$here/title/Read.cpp" -include "$here/title/Check.cpp" -include "$here/title/Icon.cpp"
-        -include "$here/title/Write.cpp" "$here/title/Main.cpp")
+    sources=(-include "$here/title/Read.cpp" -include "$here/title/Check.cpp" -include "$here/title/Languages.cpp"
+        -include "$here/title/Icon.cpp" -include "$here/title/Write.cpp" "$here/title/Main.cpp")
     "${CXX:-c++}" -std=c++17 -O0 -o "$tool" "${sources[@]}" || exit 2
 fi
 "$tool" "$@"

@@ -113,7 +113,7 @@ char* ReadInstallPath()
     if (data != nullptr)
         platform::HeapFree(platform::GetProcessHeap(), 0, data);
     if (value.status != DescriptorStatus::Found) {
-        ReportError(TITLE_CannotFindDescriptor);
+        ReportError(LAUNCHER_TEXT(CannotFindDescriptor));
         platform::ExitProcess(0);
     }
 

@@ -86,7 +86,7 @@ int RunInstaller()
         // failure means there is no installer to start.
         process = platform::GetLastError() == platform::ErrorElevationRequired ? StartInstallerThroughShell() : nullptr;
         if (process == nullptr) {
-            ReportError(TITLE_CannotFindInstaller);
+            ReportError(LAUNCHER_TEXT(CannotFindInstaller));
             return 0;
         }
     }
@@ -100,7 +100,7 @@ int RunInstaller()
     const char* installPath = ReadInstallPath();
     if (!platform::WriteProfileStringA(ProfileSection, ProfileKey, installPath)) {
         // The descriptor stays for the next start to read again.
-        ReportError(TITLE_CannotWriteProfile);
+        ReportError(LAUNCHER_TEXT(CannotWriteProfile));
         return 0;
     }
     platform::DeleteFileA(DescriptorPath);

@@ -5,7 +5,14 @@
 
 namespace {
 
+// Said in two places: with languages, the chosen text; without, one named
+// copy of the title's, as the program has always held it.
+#if TITLE_LANGUAGES > 0
+#define GAME_START_FAILED LAUNCHER_TEXT(CannotFindGame)
+#else
 constexpr char GameStartFailed[] = TITLE_CannotFindGame;
+#define GAME_START_FAILED GameStartFailed
+#endif
 
 void ReadInstallEntry(char (&installPath)[PathBufferSize])
 {
@@ -46,13 +53,13 @@ bool Append(char*& end, const char* limit, const char* text)
 
 void ReportError(const char* message)
 {
-    platform::MessageBoxA(nullptr, message, TITLE_Caption, platform::MbOk | platform::MbIconHand);
+    platform::MessageBoxA(nullptr, message, LAUNCHER_TEXT(Caption), platform::MbOk | platform::MbIconHand);
 }
 
 void StartGame(const char* installPath)
 {
     if (!platform::SetCurrentDirectoryA(installPath)) {
-        ReportError(TITLE_CannotSetDirectory);
+        ReportError(LAUNCHER_TEXT(CannotSetDirectory));
         return;
     }
     // Make the directory's drive the current drive ("c:."), then the directory
@@ -71,16 +78,19 @@ void StartGame(const char* installPath)
     const char* const limit = commandLine + sizeof commandLine;
     if (!Append(end, limit, "\"") || !Append(end, limit, installPath) || !Append(end, limit, "\\") ||
         !Append(end, limit, GameExeName) || !Append(end, limit, "\"")) {
-        ReportError(GameStartFailed);
+        ReportError(GAME_START_FAILED);
         return;
     }
 
     if (platform::WinExec(commandLine, platform::SwShowDefault) <= 31)
-        ReportError(GameStartFailed);
+        ReportError(GAME_START_FAILED);
 }
 
 int LaunchMain(void*, void*, char*, int)
 {
+#if TITLE_LANGUAGES > 0
+    ChooseShownTexts();
+#endif
     char installPath[PathBufferSize];
     ReadInstallEntry(installPath);
     if (SameText(installPath, NotInstalledMarker)) {

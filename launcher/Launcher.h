@@ -12,6 +12,16 @@ inline constexpr std::size_t PathBufferSize = 260;
 // the title file the build was configured with (cmake/read-title.cmake).
 #include "Title.h"
 
+// A box's text by its key (LAUNCHER_TEXT(CannotFindGame)): the title's one
+// text, or, for a title with languages, the text of the language chosen at
+// start (Texts.h), the same language for every box and its caption.
+#if TITLE_LANGUAGES > 0
+#include "Texts.h"
+#define LAUNCHER_TEXT(key) (ShownTexts().key)
+#else
+#define LAUNCHER_TEXT(key) TITLE_##key
+#endif
+
 // Full path of the descriptor file, written by ReadInstallPath and used by
 // RunInstaller to delete the file once its value is recorded.
 extern char DescriptorPath[PathBufferSize];
@@ -23,7 +33,7 @@ int LaunchMain(void* instance, void* previousInstance, char* commandLine, int sh
 // Starts the game from the installation directory, without waiting for it.
 void StartGame(const char* installPath);
 
-// Shows a modal box, captioned TITLE_Caption, with the message and returns once it is dismissed.
+// Shows a modal box, captioned LAUNCHER_TEXT(Caption), with the message and returns once it is dismissed.
 void ReportError(const char* message);
 
 // Runs the installer and records the directory it leaves in the descriptor.

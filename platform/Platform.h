@@ -22,6 +22,7 @@ using BYTE = unsigned char;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
+using LANGID = WORD;
 using HANDLE = void*;
 using HWND = void*;
 using HINSTANCE = void*;
@@ -98,6 +99,13 @@ constexpr DWORD ErrorCancelled = 1223;
 constexpr DWORD SeeMaskNoCloseProcess = 0x00000040;
 constexpr DWORD SeeMaskFlagNoUi = 0x00000400;
 
+// Windows' PRIMARYLANGID: a language id without its sublanguage (German, not
+// German as written in Austria).
+constexpr WORD PrimaryLangId(LANGID language)
+{
+    return static_cast<WORD>(language & 0x3ff);
+}
+
 // What CreateFileA returns when it cannot open the file.
 inline HANDLE InvalidHandleValue()
 {
@@ -128,6 +136,10 @@ FARPROC GetProcAddress(HMODULE module, const char* procName);
 UINT WinExec(const char* cmdLine, UINT cmdShow);
 BOOL DeleteFileA(const char* fileName);
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+// The ANSI code page, and the user's language (not the UI's, which Windows 95,
+// 98 and ME cannot tell): what picks a title's language.
+UINT GetACP();
+LANGID GetUserDefaultLangID();
 [[noreturn]] void ExitProcess(UINT exitCode);
 
 } // namespace platform

@@ -369,31 +369,36 @@ void CheckCollisions(Title& title)
 }
 
 // One text: UTF-8 without a control character, held by the code page, and no
-// longer than its limit.
-void CheckText(Title& title, Converter& converter, Key key)
+// longer than its limit; into out in that code page.
+void CheckText(Title& title, Converter& converter, int codepage, Key key, const Value& value, const std::string& where,
+               std::string& out)
 {
-    const std::string& value = title.values[key].text;
-    if (value.empty())
+    if (value.text.empty())
         return;
-    const std::string control = FirstControlOrNotUtf8(value);
+    const std::string control = FirstControlOrNotUtf8(value.text);
     std::string why;
     if (!control.empty()) {
-        title.Refuse(key, "holds " + control);
+        title.Refuse(value.line, where, "holds " + control);
         return;
     }
-    if (title.codepage == 0 || !converter.Works())
+    if (codepage == 0 || !converter.Works())
         return;
-    if (!InCodePage(converter, title.codepage, value, title.text[key], why)) {
-        title.Refuse(key, why);
+    if (!InCodePage(converter, codepage, value.text, out, why)) {
+        title.Refuse(value.line, where, why);
         return;
     }
     const std::size_t limit = key == Name ? NameMax : key == Caption ? CaptionMax : TextMax;
     const char* what = key == Name ? "the name" : key == Caption ? "the caption" : "a text";
-    const std::size_t length = title.text[key].size();
-    if (length > limit)
-        title.Refuse(key,
-                     std::to_string(length) + " bytes in code page " + std::to_string(title.codepage) + "; " + what +
+    if (out.size() > limit)
+        title.Refuse(value.line, where,
+                     std::to_string(out.size()) + " bytes in code page " + std::to_string(codepage) + "; " + what +
                          " has at most " + std::to_string(limit));
+}
+
+void CheckText(Title& title, Converter& converter, Key key)
+{
+    const std::string where = std::string("[") + SectionName(SectionOf(key)) + "] " + KeyName(key);
+    CheckText(title, converter, title.codepage, key, title.values[key], where, title.text[key]);
 }
 
 void CheckTexts(Title& title)
@@ -415,6 +420,53 @@ void CheckTexts(Title& title)
         title.Refuse(Name,
                      "holds \"\\\", which would split the installer's Add/Remove Programs key "
                      "(...\\Uninstall\\<name>) in two");
+}
+
+// Each language's texts in its own code page, under the default texts' rules;
+// the default texts ASCII, since they are shown on every Windows no language
+// matches; and no two languages the launcher could not tell apart.
+void CheckLanguages(Title& title)
+{
+    if (title.languages.empty())
+        return;
+    for (int k = Name; k <= LastMessage; ++k) {
+        const Key key = static_cast<Key>(k);
+        const std::string outside = FirstOutsideAscii(title.values[key].text);
+        if ((k == Name || k >= FirstMessage) && !outside.empty() && outside.find("control") == std::string::npos)
+            title.Refuse(key,
+                         "holds " + outside +
+                             "; with languages the default texts are printable ASCII: they are shown on every "
+                             "Windows no language matches, whatever its code page, and only ASCII reads the same "
+                             "on all of them");
+    }
+    for (std::size_t i = 0; i < title.languages.size(); ++i) {
+        Language& language = title.languages[i];
+        const int codepage = language.row->codepage;
+        Converter converter(("CP" + std::to_string(codepage)).c_str(), "UTF-8");
+        for (int k = Name; k <= LastMessage; ++k) {
+            const Key key = static_cast<Key>(k);
+            if (k != Name && k < FirstMessage)
+                continue;
+            const Value& value = language.values[key];
+            CheckText(title, converter, codepage, key, value, language.where(key), language.text[key]);
+            // title.nsh carries the name and the texts for the installer.
+            const std::string nsis = NsisFault(value.text);
+            if (!nsis.empty())
+                title.Refuse(value.line, language.where(key), nsis);
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            const Language& earlier = title.languages[j];
+            if (earlier.row->primary == language.row->primary && earlier.row->codepage == codepage) {
+                char id[8];
+                std::snprintf(id, sizeof id, "0x%02x", language.row->primary);
+                title.Refuse(language.line, std::string("[messages ") + language.row->code + "]",
+                             std::string("Windows reports the same primary language (") + id + ") and code page (" +
+                                 std::to_string(codepage) + ") for it as for [messages " + earlier.row->code +
+                                 "] (line " + std::to_string(earlier.line) +
+                                 "), so the launcher could not tell the two apart; give one of them");
+            }
+        }
+    }
 }
 
 void CheckIcon(Title& title)
@@ -569,6 +621,7 @@ void Check(Title& title)
     CheckSettings(title);
     CheckCollisions(title);
     CheckTexts(title);
+    CheckLanguages(title);
     CheckIcon(title);
     CheckLimits(title, CheckFiles(title));
     CheckDirectory(title);

@@ -4,9 +4,10 @@
 // file, the line, the key and why; nothing is replaced by a default in silence.
 //
 //   title TITLE.ini OUTDIR
+//   title --languages       prints the table of languages, as the guide has it
 //
 // Writes into OUTDIR, each file only when its bytes change:
-//   Title.h       the seven settings and six texts, for C++ (launcher, tests)
+//   Title.h       the seven settings, six texts and each language's texts, for C++
 //   title.sh      the same and the derived limits, as bash variables TITLE_*
 //   title.nsh     the installer's defines
 //   title.cmake   what CMake needs (the programs' names, the icon)
@@ -69,8 +70,12 @@ bool MakeFolders(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--languages") {
+        std::fputs(title::LanguageTable().c_str(), stdout);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: title TITLE.ini OUTDIR\n");
+        std::fprintf(stderr, "usage: title TITLE.ini OUTDIR | title --languages\n");
         return 2;
     }
     // Transliteration (the disc's volume from the name) follows the locale.

@@ -26,6 +26,8 @@ const char* const Sections[SectionCount] = {"title", "settings", "messages", "in
 // clang-format on
 constexpr int NoSection = -1;
 constexpr int UnknownSection = -2;
+// The first language's section; the next is one more, and so on.
+constexpr int LanguageSection = SectionCount;
 
 bool IsBlank(char c)
 {
@@ -81,6 +83,11 @@ const char* SectionName(Section section)
     return Sections[section];
 }
 
+std::string Language::where(Key key) const
+{
+    return "[messages " + std::string(row->code) + "] " + Keys[key].name;
+}
+
 void Title::Refuse(int line, const std::string& where, const std::string& why)
 {
     refusals.push_back({line, where, why});
@@ -93,13 +100,58 @@ void Title::Refuse(Key key, const std::string& why)
 
 namespace {
 
+// What a title may call a language that is not in the table: the codes of
+// the same language that are (sr: sr-Latn, sr-Cyrl), or all of them.
+std::string CodesLike(const std::string& code)
+{
+    std::string same;
+    std::string all;
+    for (std::size_t i = 0; i < LanguageRowCount; ++i) {
+        const std::string known = LanguageRows[i].code;
+        all += (all.empty() ? "" : " ") + known;
+        const std::size_t dash = known.find('-');
+        if (dash != std::string::npos && EqualIgnoringCase(code, known.substr(0, dash).c_str()))
+            same += (same.empty() ? "" : " or ") + known;
+    }
+    if (!same.empty())
+        return "Windows writes it in two scripts, each with its code page: give " + same;
+    return "the codes are ISO 639-1, with the script where Windows has two: " + all;
+}
+
+// A [messages LANG] line: a language of the table, each given once.
+int ReadLanguage(Title& title, int number, const std::string& name, const std::string& code)
+{
+    const LanguageRow* row = FindLanguage(code);
+    if (row == nullptr) {
+        title.Refuse(number, "[" + Shown(name) + "]", "unknown language \"" + Shown(code) + "\"; " + CodesLike(code));
+        return UnknownSection;
+    }
+    for (const Language& language : title.languages) {
+        if (language.row == row) {
+            title.Refuse(number, "[" + name + "]",
+                         "language given twice (first on line " + std::to_string(language.line) + ")");
+            return UnknownSection;
+        }
+    }
+    Language language;
+    language.row = row;
+    language.line = number;
+    title.languages.push_back(language);
+    return LanguageSection + static_cast<int>(title.languages.size()) - 1;
+}
+
 // A [section] line: the section the keys after it belong to.
 int ReadSection(Title& title, int number, const std::string& name)
 {
+    const std::string messages = Sections[Messages];
+    if (name.size() > messages.size() && name.compare(0, messages.size(), messages) == 0 &&
+        IsBlank(name[messages.size()]))
+        return ReadLanguage(title, number, name, Trimmed(name.substr(messages.size())));
     const int section = SectionNamed(name);
     if (section == UnknownSection)
         title.Refuse(number, "[" + Shown(name) + "]",
-                     "unknown section (the sections are [title], [settings], [messages], [installer] and [disc])");
+                     "unknown section (the sections are [title], [settings], [messages], [messages LANG], "
+                     "[installer] and [disc])");
     else if (title.sectionLine[section] != 0)
         title.Refuse(number, "[" + name + "]",
                      "section given twice (first on line " + std::to_string(title.sectionLine[section]) + ")");
@@ -108,11 +160,35 @@ int ReadSection(Title& title, int number, const std::string& name)
     return section;
 }
 
+// A key of a [messages LANG] section: its name or one of the six texts.
+void ReadLanguageKey(Language& language, Title& title, int number, const std::string& key, const std::string& value)
+{
+    const std::string inSection = "[messages " + std::string(language.row->code) + "] ";
+    int found = KeyCount;
+    for (int k = Name; k <= LastMessage; ++k) {
+        if ((k == Name || k >= FirstMessage) && key == Keys[k].name)
+            found = k;
+    }
+    if (found == KeyCount) {
+        title.Refuse(number, inSection + Shown(key),
+                     "unknown key (the keys of a language are: name " + KeysOf(Messages) + ")");
+        return;
+    }
+    Value& slot = language.values[found];
+    if (slot.line != 0)
+        title.Refuse(number, inSection + key, "key given twice (first on line " + std::to_string(slot.line) + ")");
+    else
+        slot = {value, number};
+}
+
 // A key = value line of a section, matched against that section's keys whole.
 void ReadKey(Title& title, int number, int section, const std::string& line)
 {
     const std::size_t equals = line.find('=');
-    const std::string inSection = section >= 0 ? std::string("[") + Sections[section] + "] " : "";
+    std::string inSection =
+        section >= 0 && section < LanguageSection ? std::string("[") + Sections[section] + "] " : "";
+    if (section >= LanguageSection)
+        inSection = "[messages " + std::string(title.languages[section - LanguageSection].row->code) + "] ";
     if (equals == std::string::npos) {
         title.Refuse(number, inSection + Shown(line), "not a comment, a [section] or a key = value line");
         return;
@@ -124,6 +200,11 @@ void ReadKey(Title& title, int number, int section, const std::string& line)
     }
     if (section == UnknownSection)
         return;
+    if (section >= LanguageSection) {
+        ReadLanguageKey(title.languages[section - LanguageSection], title, number, key,
+                        Trimmed(line.substr(equals + 1)));
+        return;
+    }
     int found = KeyCount;
     for (int k = 0; k < KeyCount; ++k) {
         if (Keys[k].section == section && key == Keys[k].name)
@@ -158,6 +239,24 @@ void RefuseMissing(Title& title)
     }
 }
 
+// Each language's six texts; its name may be left out, for [title] name.
+void RefuseMissingTexts(Title& title)
+{
+    for (const Language& language : title.languages) {
+        for (int k = Name; k <= LastMessage; ++k) {
+            const Key key = static_cast<Key>(k);
+            const Value& value = language.values[k];
+            if (k != Name && k < FirstMessage)
+                continue;
+            if (value.line == 0 && k != Name)
+                title.Refuse(language.line, language.where(key), "missing: every text of a language must be given");
+            else if (value.line != 0 && value.text.empty())
+                title.Refuse(value.line, language.where(key),
+                             k == Name ? "empty: leave it out for [title] name" : "empty: every text needs a value");
+        }
+    }
+}
+
 } // namespace
 
 void Read(Title& title, const std::string& bytes)
@@ -184,6 +283,7 @@ void Read(Title& title, const std::string& bytes)
     }
     title.lines = number;
     RefuseMissing(title);
+    RefuseMissingTexts(title);
 }
 
 long NextCodePoint(const std::string& text, std::size_t& at)

@@ -72,12 +72,40 @@ struct Value {
     int line = 0; // 0: not given
 };
 
+// A language a title may give texts in: its code in the title file (ISO
+// 639-1, with the script for a language Windows writes in two), Windows'
+// primary language id and the ANSI code page Windows uses for it. The
+// launcher takes a language's texts where both match the player's Windows.
+struct LanguageRow {
+    const char* code;
+    const char* english; // its name, for the guide
+    unsigned primary;
+    int codepage;
+};
+// The one table of them, in the order of their codes.
+extern const LanguageRow LanguageRows[];
+extern const std::size_t LanguageRowCount;
+// The row of a code, in any letter case; nullptr when there is none.
+const LanguageRow* FindLanguage(const std::string& code);
+// The table as the guide prints it (docs/publishing.md), one row a line.
+std::string LanguageTable();
+
+// A [messages LANG] section: its name (optional) and its six texts.
+struct Language {
+    const LanguageRow* row = nullptr;
+    int line = 0;               // of the section
+    Value values[KeyCount];     // Name and the messages only
+    std::string text[KeyCount]; // the same in the language's code page
+    std::string where(Key key) const;
+};
+
 struct Title {
     std::string file;   // as the command line named it, for the refusals
     std::string folder; // absolute, for the paths the title gives
     std::string absolute;
     Value values[KeyCount];
     int sectionLine[SectionCount] = {};
+    std::vector<Language> languages; // in the order of the file
     int lines = 0;
 
     // Derived by Check.

@@ -104,6 +104,19 @@ std::string Number(int value)
     return std::to_string(value);
 }
 
+std::string Hex(unsigned value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%02x", value);
+    return text;
+}
+
+// The keys a language gives: its name, then the caption and the five texts.
+bool LanguageKey(int k)
+{
+    return k == Name || (k >= FirstMessage && k <= LastMessage);
+}
+
 const char* const DirectoryMaxComment = "The longest directory the game starts from: its command line\n";
 
 } // namespace
@@ -128,7 +141,20 @@ std::string TitleHeader(const Title& title)
     out += "// The longest caption and text, in bytes, that a title may give.\n"
            "inline constexpr unsigned CaptionMax = " +
         std::to_string(CaptionMax) + ";\ninline constexpr unsigned TextMax = " + std::to_string(TextMax) + ";\n";
-    return out;
+    out += "\n// The languages, in the order of the title file (0: the default texts\n"
+           "// only). Each row: Windows' primary language id, its code page, and the\n"
+           "// caption and the five texts above in that code page.\n#define TITLE_LANGUAGES " +
+        Number(static_cast<int>(title.languages.size())) + "\n";
+    if (title.languages.empty())
+        return out;
+    out += "#define TITLE_LANGUAGE_ROWS";
+    for (const Language& language : title.languages) {
+        out += " \\\n    {" + Hex(language.row->primary) + ", " + Number(language.row->codepage) + ", {";
+        for (int k = FirstMessage; k <= LastMessage; ++k)
+            out += (k == FirstMessage ? "" : ", ") + CString(language.text[k]);
+        out += "}}, /* " + std::string(language.row->code) + " */";
+    }
+    return out + "\n";
 }
 
 std::string TitleShell(const Title& title)
@@ -163,6 +189,28 @@ std::string TitleShell(const Title& title)
     set("NAME_MAX", std::to_string(NameMax));
     set("CAPTION_MAX", std::to_string(CaptionMax));
     set("TEXT_MAX", std::to_string(TextMax));
+    out += "# The languages, in the order of the title file: TITLE_LANGUAGE_<n> (1 to\n"
+           "# the count) is the code, with Windows' primary language id (LANGID), the\n"
+           "# code page, and the name (empty: TITLE_name) and the texts in that code\n"
+           "# page and in UTF-8 (_utf8).\n";
+    std::string codes;
+    for (const Language& language : title.languages)
+        codes += (codes.empty() ? "" : " ") + std::string(language.row->code);
+    set("LANGUAGES", codes);
+    set("LANGUAGE_COUNT", Number(static_cast<int>(title.languages.size())));
+    for (std::size_t i = 0; i < title.languages.size(); ++i) {
+        const Language& language = title.languages[i];
+        const std::string prefix = "LANGUAGE_" + Number(static_cast<int>(i + 1));
+        set(prefix, language.row->code);
+        set(prefix + "_LANGID", Hex(language.row->primary));
+        set(prefix + "_codepage", Number(language.row->codepage));
+        for (int k = Name; k <= LastMessage; ++k) {
+            if (!LanguageKey(k))
+                continue;
+            set(prefix + "_" + KeyName(static_cast<Key>(k)), language.text[k]);
+            set(prefix + "_" + KeyName(static_cast<Key>(k)) + "_utf8", language.values[k].text);
+        }
+    }
     return out;
 }
 
@@ -180,6 +228,26 @@ std::string TitleNsis(const Title& title)
             "\n";
     out += "; The name as the wizard's pages show it, where a single & marks a shortcut.\n";
     out += "!define TITLE_NAME_DOUBLED_AMPERSANDS " + NsisString(doubled) + "\n";
+    out += "; The languages, in the order of the title file: TITLE_LANGUAGE_<n> (1 to\n"
+           "; the count) is the code, with Windows' primary language id, the code page,\n"
+           "; and the texts in that code page; the name only where the title gives one.\n";
+    out += "!define TITLE_LANGUAGE_COUNT " + Number(static_cast<int>(title.languages.size())) + "\n";
+    for (std::size_t i = 0; i < title.languages.size(); ++i) {
+        const Language& language = title.languages[i];
+        const std::string prefix = "!define TITLE_LANGUAGE_" + Number(static_cast<int>(i + 1));
+        out += prefix + " " + NsisString(language.row->code) + "\n";
+        out += prefix + "_LANGID " + Hex(language.row->primary) + "\n";
+        out += prefix + "_CODEPAGE " + Number(language.row->codepage) + "\n";
+        if (language.values[Name].line != 0) {
+            std::string name;
+            for (const char c : language.text[Name])
+                name += c == '&' ? "&&" : std::string(1, c);
+            out += prefix + "_NAME " + NsisString(language.text[Name]) + "\n";
+            out += prefix + "_NAME_DOUBLED_AMPERSANDS " + NsisString(name) + "\n";
+        }
+        for (int k = FirstMessage; k <= LastMessage; ++k)
+            out += prefix + "_" + KeyName(static_cast<Key>(k)) + " " + NsisString(language.text[k]) + "\n";
+    }
     return out;
 }
 
@@ -194,6 +262,10 @@ std::string TitleCMake(const Title& title)
     out += "set(TITLE_INSTALLER_FILES " + CMakeBracket(title.filesPath) + ")\n";
     out += "set(TITLE_codepage " + Number(title.codepage) + ")\n";
     out += "set(TITLE_INSTALL_DIRECTORY_MAX " + Number(title.installDirectoryMax) + ")\n";
+    std::string codes;
+    for (const Language& language : title.languages)
+        codes += (codes.empty() ? "" : ";") + std::string(language.row->code);
+    out += "set(TITLE_LANGUAGES " + CMakeBracket(codes) + ")\n";
     return out;
 }
 

@@ -334,6 +334,18 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type)
     return 1; // IDOK
 }
 
+UINT GetACP()
+{
+    state.calls.push_back("GetACP");
+    return state.codepage;
+}
+
+LANGID GetUserDefaultLangID()
+{
+    state.calls.push_back("GetUserDefaultLangID");
+    return state.userLanguage;
+}
+
 void ExitProcess(UINT exitCode)
 {
     state.calls.push_back("ExitProcess");

@@ -126,6 +126,10 @@ struct Platform {
     // WinExec starts programs whose path (without quotes) is listed here.
     std::set<std::string> programs;
 
+    // What GetACP and GetUserDefaultLangID report: a US English Windows.
+    platform::UINT codepage = 1252;
+    platform::LANGID userLanguage = 0x0409;
+
     // What the launcher did, in order.
     std::vector<std::string> calls;
     std::vector<std::string> currentDirectoryCalls;

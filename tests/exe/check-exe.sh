@@ -75,6 +75,12 @@ if [ -z "${TITLE_SH:-}" ] || [ ! -f "$TITLE_SH" ]; then
 fi
 # shellcheck source=/dev/null # generated at configure time
 source "$TITLE_SH"
+# A title with languages asks Windows for its code page and the user's
+# language, both in KERNEL32 since Windows 95; one without asks for neither.
+languages=${TITLE_LANGUAGE_COUNT:-0}
+if [ "$languages" -gt 0 ]; then
+    expected_imports+=$'\nKERNEL32.dll GetACP\nKERNEL32.dll GetUserDefaultLangID'
+fi
 for tool in wrestool icotool; do
     if ! command -v "$tool" >/dev/null; then
         echo "FAIL  $tool not found: install icoutils (shell/deps.sh lists it)"
@@ -241,6 +247,20 @@ for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile C
     fi
     # shellcheck disable=SC2154 # from the title's file
     check "text $key \"$utf8\" in code page $TITLE_codepage" yes "$found"
+done
+# Each language's, in its own code page.
+for ((n = 1; n <= languages; n++)); do
+    code_name=TITLE_LANGUAGE_${n} page_name=TITLE_LANGUAGE_${n}_codepage
+    for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
+        text_name=TITLE_LANGUAGE_${n}_$key utf8_name=TITLE_LANGUAGE_${n}_${key}_utf8
+        text=${!text_name} utf8=${!utf8_name}
+        found=no
+        [ "$(held "$text")" -eq 0 ] || found=yes
+        if [ "$text" != "$utf8" ] && [ "$(held "$utf8")" -gt 0 ]; then
+            found="no: the UTF-8 bytes instead"
+        fi
+        check "${!code_name} text $key \"$utf8\" in code page ${!page_name}" yes "$found"
+    done
 done
 
 # A signed file carries its Authenticode signature in the certificate table

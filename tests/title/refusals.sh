@@ -25,7 +25,8 @@ reader=${TITLE_TOOL:-}
 if [ -z "$reader" ]; then
     reader=$work/title
     c++ -std=c++17 -O0 -o "$reader" -include "$source_dir/cmake/title/Read.cpp" \
-        -include "$source_dir/cmake/title/Check.cpp" -include "$source_dir/cmake/title/Icon.cpp" \
+        -include "$source_dir/cmake/title/Check.cpp" -include "$source_dir/cmake/title/Languages.cpp" \
+        -include "$source_dir/cmake/title/Icon.cpp" \
         -include "$source_dir/cmake/title/Write.cpp" "$source_dir/cmake/title/Main.cpp" || exit 1
 fi
 good=$source_dir/titles/quorvale/title.ini
@@ -40,15 +41,19 @@ fresh() {
     cp "$source_dir/titles/quorvale/icon.txt" "$source_dir/titles/sternenwaechter/icon.ico" "$work/t/"
 }
 
-# Writes a line as a row gives it: <NUL>, <TAB>, <CR>, <LF>, <SUB> and <E4>
-# stand for their bytes, which a table cannot hold.
+# Writes a line as a row gives it: <NUL>, <TAB>, <CR>, <LF>, <SUB> and <HH>
+# (two hex digits, <E4>) stand for their bytes, which a table cannot hold.
 put() {
     local line=$1
     line=${line//<TAB>/$'\t'}
     line=${line//<CR>/$'\r'}
     line=${line//<LF>/$'\n'}
     line=${line//<SUB>/$'\x1a'}
-    line=${line//<E4>/$'\xe4'}
+    local byte
+    while [[ $line =~ \<([0-9A-F]{2})\> ]]; do
+        printf -v byte '%b' "\\x${BASH_REMATCH[1]}"
+        line=${line//"<${BASH_REMATCH[1]}>"/$byte}
+    done
     local first=1 part
     while :; do
         part=${line%%<NUL>*}
@@ -116,8 +121,9 @@ line_of() { grep -an "^$1 =" "$t" | head -1 | cut -d: -f1; }
 
 # refused WHAT EXPECTED...: the row's title is refused, each EXPECTED (a fixed
 # text; one starting ": " means "$t:<the changed line>" before it, one
-# starting ":KEY:" "$t:<the line of KEY>") is said, the refusals come in the
-# order of their lines, and nothing is written.
+# starting ":+N:" "$t:<N lines after it>", one starting ":KEY:" "$t:<the line
+# of KEY>") is said, the refusals come in the order of their lines, and
+# nothing is written.
 refused() {
     local what=$1 expected lines key
     shift
@@ -125,6 +131,8 @@ refused() {
     for expected in "$@"; do
         if [[ $expected == ": "* ]]; then
             expected=$t:$edited$expected
+        elif [[ $expected =~ ^:\+([0-9]+):(.*)$ ]]; then
+            expected=$t:$((edited + BASH_REMATCH[1])):${BASH_REMATCH[2]}
         elif [[ $expected =~ ^:([A-Za-z]+):(.*)$ ]]; then
             key=${BASH_REMATCH[1]}
             expected=$t:$(line_of "$key"):${BASH_REMATCH[2]}
@@ -174,6 +182,10 @@ sed 's/^palette 3 808000$/palette 4 808000/' "$source_dir/titles/quorvale/icon.t
 long_exe="$(printf 'G%.0s' {1..189}).exe"
 long_directory="C:\\$(printf 'd%.0s' {1..243})"
 long_name=$(printf 'q%.0s' {1..237})
+# A language's five texts after its caption, and a whole German section.
+texts_lines="CannotFindInstaller = i<LF>CannotFindDescriptor = d<LF>CannotWriteProfile = w<LF>CannotSetDirectory = s<LF>CannotFindGame = g"
+de_section="[messages de]<LF>Caption = Fehler<LF>$texts_lines"
+long_caption_ru=$(printf 'ж%.0s' {1..256})
 while IFS= read -r row; do
     if [ -z "$row" ] || [[ $row == "#"* ]]; then continue; fi
     what=${row%% @@ *} rest=${row#* @@ }
@@ -181,6 +193,9 @@ while IFS= read -r row; do
     changes=${changes//@LONG_EXE@/$long_exe}
     changes=${changes//@LONG_DIRECTORY@/$long_directory}
     changes=${changes//@LONG_NAME@/$long_name}
+    changes=${changes//@TEXTS@/$texts_lines}
+    changes=${changes//@DE@/$de_section}
+    changes=${changes//@LONG_CAPTION_RU@/$long_caption_ru}
     rest=${rest//@ICO@/$work/ico}
     mapfile -t expected <<<"${rest// && /$'\n'}"
     run_row "$changes"
@@ -271,6 +286,24 @@ an .ico of 256 colours @@ icon = @ICO@/bits.ico @@ : [title] icon: @ICO@/bits.ic
 an .ico of a PNG image @@ icon = @ICO@/png.ico @@ : [title] icon: @ICO@/png.ico: its image has no 40-byte bitmap header
 an .ico of two images @@ icon = @ICO@/two.ico @@ : [title] icon: @ICO@/two.ico: holds 2 image(s), the first 32x32
 an .ico of 48x48 @@ icon = @ICO@/big.ico @@ : [title] icon: @ICO@/big.ico: holds 1 image(s), the first 48x48
+# The languages: [messages LANG] after the default texts.
+an unknown language @@ +^volume> [messages xx]<LF>Caption = x @@ : [messages xx]: unknown language "xx"; the codes are ISO 639-1, with the script where Windows has two: af ar
+Serbian without its script @@ +^volume> [messages sr]<LF>Caption = x @@ : [messages sr]: unknown language "sr"; Windows writes it in two scripts, each with its code page: give sr-Cyrl or sr-Latn
+a language given twice, in another letter case @@ +^volume> @DE@<LF>[messages DE]<LF>Caption = Fehler @@ :+7: [messages DE]: language given twice (first on line
+a letter the language's code page lacks @@ +^volume> [messages pl]<LF>Caption = Błąd Ω<LF>@TEXTS@ @@ :+1: [messages pl] Caption: code page 1250 has no "Ω" (U+03A9)
+a name the language's code page lacks @@ +^volume> [messages ru]<LF>name = Quorvalé<LF>Caption = Ошибка<LF>@TEXTS@ @@ :+1: [messages ru] name: code page 1251 has no "é" (U+00E9)
+a language's texts missing @@ +^volume> [messages de]<LF>Caption = Fehler @@ : [messages de] CannotFindInstaller: missing: every text of a language must be given && : [messages de] CannotFindGame: missing && title.ini: 5 mistake(s)
+a language's empty text @@ +^volume> [messages de]<LF>Caption =<LF>@TEXTS@ @@ :+1: [messages de] Caption: empty: every text needs a value
+a language's empty name @@ +^volume> [messages de]<LF>name =<LF>Caption = Fehler<LF>@TEXTS@ @@ :+1: [messages de] name: empty: leave it out for [title] name
+an unknown key in a language @@ +^volume> @DE@<LF>directory = C:\Spiele @@ :+7: [messages de] directory: unknown key (the keys of a language are: name Caption CannotFindInstaller
+a language's caption over the limit @@ +^volume> [messages ru]<LF>Caption = @LONG_CAPTION_RU@<LF>@TEXTS@ @@ :+1: [messages ru] Caption: 256 bytes in code page 1251; the caption has at most 255
+a language's control character @@ +^volume> [messages de]<LF>Caption = Feh<TAB>ler<LF>@TEXTS@ @@ :+1: [messages de] Caption: holds U+0009
+$\ in a language's text @@ +^volume> [messages de]<LF>Caption = 50% $\t<LF>@TEXTS@ @@ :+1: [messages de] Caption: holds "$\": makensis reads
+a default text outside ASCII, with languages @@ CannotFindGame = Spiel nicht gefunden – bitte neu installieren && +^volume> @DE@ @@ :CannotFindGame: [messages] CannotFindGame: holds "–" (U+2013); with languages the default texts are printable ASCII
+a default name outside ASCII, with languages @@ name = Quorvalé && +^volume> @DE@ @@ :name: [title] name: holds "é" (U+00E9); with languages the default texts are printable ASCII
+Croatian and Serbian Latin, alike to Windows @@ +^volume> [messages hr]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Latn]<LF>Caption = Greška<LF>@TEXTS@ @@ :+7: [messages sr-Latn]: Windows reports the same primary language (0x1a) and code page (1250) for it as for [messages hr] (line
+Norwegian's two codes, alike to Windows @@ +^volume> [messages nb]<LF>Caption = Feil<LF>@TEXTS@<LF>[messages no]<LF>Caption = Feil<LF>@TEXTS@ @@ :+7: [messages no]: Windows reports the same primary language (0x14) and code page (1252)
+three mistakes of languages at once @@ +^volume> [messages xx]<LF>Caption = x<LF>[messages cs]<LF>Caption = Chyba ñ<LF>CannotFindInstaller = i<LF>Caption = again @@ : [messages xx]: unknown language && :+3: [messages cs] Caption: code page 1250 has no "ñ" && :+5: [messages cs] Caption: key given twice && :+2: [messages cs] CannotFindGame: missing && title.ini: 7 mistake(s)
 # The rest.
 a volume outside the d-characters @@ volume = Quorvale @@ : [disc] volume: "Quorvale" is not 1 to 32 of A-Z
 installer files that are not there @@ files = no-such-folder @@ : [installer] files: no such folder
@@ -287,6 +320,7 @@ while IFS= read -r row; do
     if [ -z "$row" ] || [[ $row == "#"* ]]; then continue; fi
     what=${row%% @@ *} rest=${row#* @@ }
     changes=${rest%% @@ *} rest=${rest#* @@ }
+    changes=${changes//@TEXTS@/$texts_lines}
     file=${rest%% @@ *} want=$(put "${rest#* @@ }" | head -c -1; echo x)
     want=${want%x}
     if [ "$changes" != "$last" ]; then
@@ -335,6 +369,28 @@ a $ and an & in the directory @@ directory = C:\Games\Ca$h & Co @@ sh:TITLE_INST
 blanks around the key and the value @@ ProfileKey = <TAB>  Path  <TAB> @@ Title.h @@ inline constexpr char ProfileKey[] = "Path";
 a CR at the end of a line @@ Caption = Fehler<CR> @@ Title.h @@ #define TITLE_Caption "Fehler"
 a comment holding ; and = @@ +^\[messages\]> ; a comment; with = in it @@ Title.h @@ #define TITLE_Caption "Error"
+no languages @@ ProfileKey = Path @@ Title.h @@ #define TITLE_LANGUAGES 0
+no languages @@ ProfileKey = Path @@ sh:TITLE_LANGUAGE_COUNT @@ 0
+no languages @@ ProfileKey = Path @@ title.nsh @@ !define TITLE_LANGUAGE_COUNT 0
+# A language's texts and name in its code page, in every generated file.
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ Title.h @@ #define TITLE_LANGUAGES 1
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ Title.h @@     {0x15, 1250, {"B\263\271d", "i", "d", "w", "s", "g"}}, /* pl */
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGES @@ pl
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_LANGID @@ 0x15
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_codepage @@ 1250
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption @@ B<B3><B9>d
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption_utf8 @@ Błąd
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_name @@ Gra B<B3><B9>d & Co
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_CODEPAGE 1250
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_Caption "B<B3><B9>d"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_NAME_DOUBLED_AMPERSANDS "Gra B<B3><B9>d && Co"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ cmake:TITLE_LANGUAGES @@ pl
+# Serbian's two scripts, each in its code page, the code as the table spells it.
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ Title.h @@     {0x1a, 1250, {"Gre\232ka", "i", "d", "w", "s", "g"}}, /* sr-Latn */ \
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ Title.h @@     {0x1a, 1251, {"\303\360\345\370\352\340", "i", "d", "w", "s", "g"}}, /* sr-Cyrl */
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ sh:TITLE_LANGUAGES @@ sr-Latn sr-Cyrl
+# Vietnamese composes: a letter with two marks is a letter and a mark in 1258.
+Vietnamese @@ +^volume> [messages vi]<LF>Caption = Lỗi<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption @@ L<F4><DE>i
 ROWS
 
 # The good titles are taken, and the sample's .ico reaches the installer's
@@ -345,6 +401,10 @@ for title in "$source_dir"/titles/*/title.ini; do
 done
 check "the sample's .ico, whole" same \
     "$(cmp -s "$out/icon.ico" "$source_dir/titles/sternenwaechter/icon.ico" && echo same || echo differs)"
+
+# The guide's table of languages is the reader's, as it prints it.
+check "the guide's table of languages" "$("$reader" --languages)" \
+    "$(sed -n '/^| Code | Language |/,/^$/p' "$source_dir/docs/publishing.md" | sed '/^$/d')"
 
 # A title in a folder whose name holds a line feed, a command, ]==] and a $:
 # nothing of it runs or ends a quote, and no comment breaks in two (in

@@ -7,7 +7,8 @@
 ;
 ; title.nsh (cmake/title/) gives every name: the game's, its program, the
 ; descriptor and its key, the WIN.INI entry, the default directory and the
-; longest one, its texts in the title's code page. files.nsh
+; longest one, its texts in the title's code page; languages.nsh beside it,
+; which it includes, each language's name and texts in UTF-8. files.nsh
 ; (installer/files.sh) copies the game's files and removes them again.
 ;
 ; What the launcher needs of it, in the order it must happen:
@@ -46,8 +47,13 @@ SetCompressor /SOLID lzma
 ; The files' own times would make every build differ.
 SetDateSave off
 
-; The pages read a single & as a shortcut's mark, the captions do not.
+; The pages read a single & as a shortcut's mark, the captions do not. With
+; languages the name is the one of the language NSIS shows its pages in.
+!if ${TITLE_LANGUAGE_COUNT} > 0
+Name "$(TITLE_GAME_NAME)" "$(TITLE_GAME_NAME_PAGES)"
+!else
 Name "${PRODUCT}" "${TITLE_NAME_DOUBLED_AMPERSANDS}"
+!endif
 OutFile "${OUTFILE}"
 InstallDir "${TITLE_DIRECTORY}"
 ; The game's, not the installer builder's: no line naming it at the bottom.
@@ -70,6 +76,16 @@ ShowUninstDetails nevershow
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+; The title's languages, each with NSIS's pages and the game's name in it
+; (languages.nsh): NSIS shows the one of the player's Windows, English where
+; none is. The Add/Remove Programs entry and the WIN.INI entry keep the
+; title's own name and section in every language, so the uninstaller finds
+; them whichever language it runs in.
+!if ${TITLE_LANGUAGE_COUNT} > 0
+    LangString TITLE_GAME_NAME ${LANG_ENGLISH} "${TITLE_NAME}"
+    LangString TITLE_GAME_NAME_PAGES ${LANG_ENGLISH} "${TITLE_NAME_DOUBLED_AMPERSANDS}"
+    !insertmacro TITLE_INSTALLER_LANGUAGES
+!endif
 
 ; Sets the error flag, after saying why, when $INSTDIR is too long for the
 ; game to be started or removed from it: the game's command line

@@ -10,6 +10,7 @@
 //   Title.h       the seven settings, six texts and each language's texts, for C++
 //   title.sh      the same and the derived limits, as bash variables TITLE_*
 //   title.nsh     the installer's defines
+//   languages.nsh the languages' names and texts in UTF-8, and their pages (title.nsh includes it)
 //   title.cmake   what CMake needs (the programs' names, the icon)
 //   Launcher.rc   the icon as the program's two raw resources
 //   icon.ico      the same icon as a file, for NSIS
@@ -115,11 +116,9 @@ int main(int argc, char** argv)
     }
 
     const std::pair<const char*, std::string> files[] = {
-        {"Title.h", title::TitleHeader(title)},
-        {"title.sh", title::TitleShell(title)},
-        {"title.nsh", title::TitleNsis(title)},
-        {"title.cmake", title::TitleCMake(title)},
-        {"Launcher.rc", title::ResourceScript(title.iconImage)},
+        {"Title.h", title::TitleHeader(title)},        {"title.sh", title::TitleShell(title)},
+        {"title.nsh", title::TitleNsis(title)},        {"languages.nsh", title::TitleNsisLanguages(title)},
+        {"title.cmake", title::TitleCMake(title)},     {"Launcher.rc", title::ResourceScript(title.iconImage)},
         {"icon.ico", title::IcoFile(title.iconImage)},
     };
     if (!MakeFolders(outdir)) {

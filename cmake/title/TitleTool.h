@@ -81,6 +81,7 @@ struct LanguageRow {
     const char* english; // its name, for the guide
     unsigned primary;
     int codepage;
+    const char* nsis; // NSIS's language file for it, in the same code page; "" for none
 };
 // The one table of them, in the order of their codes.
 extern const LanguageRow LanguageRows[];
@@ -144,6 +145,7 @@ std::string ResourceScript(const std::vector<unsigned char>& image);
 std::string TitleHeader(const Title& title);
 std::string TitleShell(const Title& title);
 std::string TitleNsis(const Title& title);
+std::string TitleNsisLanguages(const Title& title);
 std::string TitleCMake(const Title& title);
 
 // Text helpers the pieces share.

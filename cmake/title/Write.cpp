@@ -229,8 +229,10 @@ std::string TitleNsis(const Title& title)
     out += "; The name as the wizard's pages show it, where a single & marks a shortcut.\n";
     out += "!define TITLE_NAME_DOUBLED_AMPERSANDS " + NsisString(doubled) + "\n";
     out += "; The languages, in the order of the title file: TITLE_LANGUAGE_<n> (1 to\n"
-           "; the count) is the code, with Windows' primary language id, the code page,\n"
-           "; and the texts in that code page; the name only where the title gives one.\n";
+           "; the count) is the code, with Windows' primary language id, the code page\n"
+           "; and NSIS's language (empty where NSIS has none). Their names and texts are\n"
+           "; in languages.nsh, in UTF-8: each in its own code page would not be text\n"
+           "; in this file's.\n";
     out += "!define TITLE_LANGUAGE_COUNT " + Number(static_cast<int>(title.languages.size())) + "\n";
     for (std::size_t i = 0; i < title.languages.size(); ++i) {
         const Language& language = title.languages[i];
@@ -238,17 +240,48 @@ std::string TitleNsis(const Title& title)
         out += prefix + " " + NsisString(language.row->code) + "\n";
         out += prefix + "_LANGID " + Hex(language.row->primary) + "\n";
         out += prefix + "_CODEPAGE " + Number(language.row->codepage) + "\n";
+        out += prefix + "_NSIS " + NsisString(language.row->nsis) + "\n";
+    }
+    out += "!include /CHARSET=UTF8 \"${__FILEDIR__}\\languages.nsh\"\n";
+    return out;
+}
+
+// The languages' names and texts in UTF-8, from which makensis makes each
+// language's code page, and the macro that gives the installer its pages in
+// each language NSIS has, with the game's name in it.
+std::string TitleNsisLanguages(const Title& title)
+{
+    const auto doubled = [](const std::string& text) {
+        std::string out;
+        for (const char c : text)
+            out += c == '&' ? "&&" : std::string(1, c);
+        return out;
+    };
+    std::string out = "\xEF\xBB\xBF; " + Origin(title);
+    std::string pages = "!macro TITLE_INSTALLER_LANGUAGES\n";
+    for (std::size_t i = 0; i < title.languages.size(); ++i) {
+        const Language& language = title.languages[i];
+        const std::string prefix = "!define TITLE_LANGUAGE_" + Number(static_cast<int>(i + 1));
+        // The name where the language gives one, else the title's (ASCII).
+        const std::string& name =
+            language.values[Name].line != 0 ? language.values[Name].text : title.values[Name].text;
         if (language.values[Name].line != 0) {
-            std::string name;
-            for (const char c : language.text[Name])
-                name += c == '&' ? "&&" : std::string(1, c);
-            out += prefix + "_NAME " + NsisString(language.text[Name]) + "\n";
-            out += prefix + "_NAME_DOUBLED_AMPERSANDS " + NsisString(name) + "\n";
+            out += prefix + "_NAME " + NsisString(name) + "\n";
+            out += prefix + "_NAME_DOUBLED_AMPERSANDS " + NsisString(doubled(name)) + "\n";
         }
         for (int k = FirstMessage; k <= LastMessage; ++k)
-            out += prefix + "_" + KeyName(static_cast<Key>(k)) + " " + NsisString(language.text[k]) + "\n";
+            out += prefix + "_" + KeyName(static_cast<Key>(k)) + " " + NsisString(language.values[k].text) + "\n";
+        if (*language.row->nsis == '\0')
+            continue;
+        std::string id = "${LANG_";
+        for (const char* c = language.row->nsis; *c != '\0'; ++c)
+            id += static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c);
+        id += "}";
+        pages += std::string("    !insertmacro MUI_LANGUAGE ") + NsisString(language.row->nsis) + "\n";
+        pages += "    LangString TITLE_GAME_NAME " + id + " " + NsisString(name) + "\n";
+        pages += "    LangString TITLE_GAME_NAME_PAGES " + id + " " + NsisString(doubled(name)) + "\n";
     }
-    return out;
+    return out + pages + "!macroend\n";
 }
 
 std::string TitleCMake(const Title& title)

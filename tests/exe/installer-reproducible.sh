@@ -33,7 +33,7 @@ trap 'rm -rf "$scratch"' EXIT
 elsewhere="$scratch/game files, elsewhere"
 if ! { mkdir -p "$elsewhere" "$scratch/title" "$scratch/second" &&
     cp "$script" "$(dirname "$script")/files.sh" "$scratch/" &&
-    cp "$(dirname "$TITLE_SH")/title.nsh" "$icon" "$scratch/title/" &&
+    cp "$(dirname "$TITLE_SH")/title.nsh" "$(dirname "$TITLE_SH")/languages.nsh" "$icon" "$scratch/title/" &&
     cp -RL "$game_files/." "$elsewhere/" &&
     find "$scratch" -exec touch -h -d '2001-02-03 04:05:06' {} +; }; then
     echo "FAIL  cannot copy the script, the title and the game files to $scratch"

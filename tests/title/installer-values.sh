@@ -42,4 +42,39 @@ DeleteINIStr: [Quor\$\$vale] Path in \$WINDIR\\win.ini
 ROWS
 check "makensis: FileWrite" 'FileWrite: Ziel"Pfad=$INSTDIR' "$(grep -a '^FileWrite: ' "$work/log" | tr -d '\r\n')"
 
+# A title with languages: each language NSIS has gets its pages and the
+# game's name in it (the language's where it gives one), English the title's.
+sample=$source_dir/titles/quorvale-europe/title.ini
+if ! "$reader" "$sample" "$work/europe"; then
+    fail "the sample with languages was refused"
+    checks_done
+fi
+"$makensis" -V4 "-DTITLE_NSH=$work/europe/title.nsh" -DTITLE_CODEPAGE=1252 "-DFILES_NSH=$work/files.nsh" \
+    "-DICON=$work/europe/icon.ico" "-DOUTFILE=$work/europe.exe" "$source_dir/installer/Game.nsi" >"$work/log" 2>&1
+check "languages: makensis builds it" 0 $?
+check "languages: makensis warns of nothing" "" "$(grep -a 'warning' "$work/log")"
+while IFS= read -r line; do
+    check "languages: ${line%%\"*}" "$line" "$(grep -axF -- "$line" "$work/log" || echo "(not printed)")"
+done <<'ROWS'
+Name: "$(TITLE_GAME_NAME)" "$(TITLE_GAME_NAME_PAGES)"
+LangString: "TITLE_GAME_NAME" 1033 "Quorvale"
+LangString: "TITLE_GAME_NAME" 1031 "Quorvale – Die Rückkehr"
+LangString: "TITLE_GAME_NAME" 1045 "Quorvale"
+LangString: "TITLE_GAME_NAME" 1049 "Кворвейл"
+LangString: "TITLE_GAME_NAME" 2074 "Quorvale"
+LangString: "TITLE_GAME_NAME" 3098 "Quorvale"
+ROWS
+
+# NSIS turns each language's texts into the code page of its language file:
+# the one the launcher uses for that language, or the pages would be in
+# other letters than the boxes.
+nlf_dir=$(dirname "$(readlink -f "$makensis")")/../share/nsis/Contrib/Language\ files
+[ -d "$nlf_dir" ] || nlf_dir="/usr/share/nsis/Contrib/Language files"
+while IFS='|' read -r _ code _ _ codepage nsis _; do
+    code=${code//[\` ]/} codepage=${codepage// /} nsis=${nsis// /}
+    [ "$nsis" != English ] || continue
+    got=$(sed -n '/^# Codepage/{n;p;q}' "$nlf_dir/$nsis.nlf" 2>/dev/null | tr -d '\r\357\273\277')
+    check "$code: $nsis.nlf's code page" "$codepage" "${got:-no $nsis.nlf}"
+done < <("$reader" --languages | tail -n +3)
+
 checks_done

@@ -382,13 +382,20 @@ Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Capt
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption_utf8 @@ Błąd
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_name @@ Gra B<B3><B9>d & Co
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_CODEPAGE 1250
-Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_Caption "B<B3><B9>d"
-Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_NAME_DOUBLED_AMPERSANDS "Gra B<B3><B9>d && Co"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ title.nsh @@ !define TITLE_LANGUAGE_1_NSIS "Polish"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ languages.nsh @@ !define TITLE_LANGUAGE_1_Caption "Błąd"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ languages.nsh @@ !define TITLE_LANGUAGE_1_NAME_DOUBLED_AMPERSANDS "Gra Błąd && Co"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ languages.nsh @@     !insertmacro MUI_LANGUAGE "Polish"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ languages.nsh @@     LangString TITLE_GAME_NAME ${LANG_POLISH} "Gra Błąd & Co"
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ languages.nsh @@     LangString TITLE_GAME_NAME_PAGES ${LANG_POLISH} "Gra Błąd && Co"
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ cmake:TITLE_LANGUAGES @@ pl
 # Serbian's two scripts, each in its code page, the code as the table spells it.
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ Title.h @@     {0x1a, 1250, {"Gre\232ka", "i", "d", "w", "s", "g"}}, /* sr-Latn */ \
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ Title.h @@     {0x1a, 1251, {"\303\360\345\370\352\340", "i", "d", "w", "s", "g"}}, /* sr-Cyrl */
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ sh:TITLE_LANGUAGES @@ sr-Latn sr-Cyrl
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ languages.nsh @@     !insertmacro MUI_LANGUAGE "SerbianLatin"
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ languages.nsh @@     LangString TITLE_GAME_NAME ${LANG_SERBIAN} "Quorvale"
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ languages.nsh @@ !define TITLE_LANGUAGE_2_Caption "Грешка"
 # Vietnamese composes: a letter with two marks is a letter and a mark in 1258.
 Vietnamese @@ +^volume> [messages vi]<LF>Caption = Lỗi<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption @@ L<F4><DE>i
 ROWS

@@ -26,6 +26,9 @@ BUILD_PACKAGES+=(xorriso osslsigncode openssl)
 BUILD_PACKAGES+=(clang-format clang-tidy shellcheck)
 # makensis, which builds the game's installer (installer/).
 BUILD_PACKAGES+=(nsis)
+# The locales a title's languages are tested in under Wine, which takes the
+# code page and the user's language from the Unix locale (tests/wine).
+BUILD_PACKAGES+=(locales-all)
 
 # What tools/fuzz.sh needs: clang with its libFuzzer and sanitizer runtimes
 # (GoogleTest only because configuring for the host looks for it).

@@ -15,7 +15,9 @@
 # The default run also builds the launcher of titles/sternenwaechter (every
 # name, length and text unlike the default's) and runs the tests labelled
 # "proof" on it under 32-bit Wine: the exe inspection, descriptor-check, and
-# the scenarios that show each name and text.
+# the scenarios that show each name and text; and the launcher of
+# titles/quorvale-europe (eight languages), whose rows that show a box run
+# in each language's locale (label "language").
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +25,7 @@ cd "$(dirname "$0")/.."
 . shell/title.sh
 
 PROOF_TITLE=$PWD/titles/sternenwaechter/title.ini
+LANGUAGES_TITLE=$PWD/titles/quorvale-europe/title.ini
 title=""
 case ${1:-} in
 "") ;;
@@ -101,4 +104,16 @@ if [ -z "$title" ]; then
     fi
     cmake --build "$dir" --parallel "$(nproc)"
     SCENARIO_ROWS=proof run_tests win32 "$dir" -L proof
+
+    # One launcher for many languages: the exe inspection, and the rows that
+    # show a box or a first run, in each language's locale and where none
+    # applies.
+    dir=$(build_dir "$LANGUAGES_TITLE" win32)
+    echo "== languages: titles/quorvale-europe, win32 ($dir)"
+    cmake --preset win32 -B "$dir" -DLAUNCHER_TITLE="$LANGUAGES_TITLE" -DSCENARIO_TEMPLATE= >/dev/null
+    if [ "$(code_page "$dir")" = "$(code_page build/win32)" ]; then
+        cmake -B "$dir" -DSCENARIO_TEMPLATE="$PWD/build/win32/tests/wine/prefix-template" >/dev/null
+    fi
+    cmake --build "$dir" --parallel "$(nproc)"
+    run_tests win32 "$dir" -R '^(exe-check|win32_language_.*)$'
 fi

@@ -42,7 +42,7 @@ void DirectoryMissing(Scenario& s)
 {
     s.Entry("C:\\Games\\Gone");
     s.InstallerInstalls("C:\\Games\\Other");
-    s.Launch(NoDirectory(TITLE_CannotSetDirectory));
+    s.Launch(NoDirectory(BoxTexts().CannotSetDirectory));
 }
 
 void DirectoryWithoutGame(Scenario& s)
@@ -50,7 +50,7 @@ void DirectoryWithoutGame(Scenario& s)
     s.Entry("C:\\Games\\Empty");
     s.Put("C:\\Games\\Empty");
     s.InstallerInstalls("C:\\Games\\Other");
-    s.Launch(NoDirectory(TITLE_CannotFindGame));
+    s.Launch(NoDirectory(BoxTexts().CannotFindGame));
 }
 
 void TrailingBackslash(Scenario& s)
@@ -85,7 +85,7 @@ void GameCommandLineTooLong(Scenario& s)
     const Text dir = LongDirectory(GameDirectoryMax + 1);
     s.Entry(dir);
     s.GameIn(dir);
-    s.Launch(NoDirectory(TITLE_CannotFindGame));
+    s.Launch(NoDirectory(BoxTexts().CannotFindGame));
 }
 
 // --- what the entry says -------------------------------------------------------
@@ -96,7 +96,7 @@ void EntryUsedAsDirectory(Scenario& s, const Text& value)
 {
     s.Entry(value);
     s.InstallerInstalls("C:\\Games\\Other");
-    s.Launch(NoDirectory(TITLE_CannotSetDirectory));
+    s.Launch(NoDirectory(BoxTexts().CannotSetDirectory));
 }
 
 // TEXT in another letter case, or the row is not for this title.
@@ -161,7 +161,7 @@ void InstallerOnlyOnSearchPath(Scenario& s)
     s.PutFile("C:\\windows", HelperPath(InstallerName));
     s.PutFile("C:\\windows\\system32", HelperPath(InstallerName));
     s.InstallerInstalls("C:\\Games\\Fresh");
-    s.Launch(HandOffEnds(false, Programs(), Boxes(TITLE_CannotFindInstaller)));
+    s.Launch(HandOffEnds(false, Programs(), Boxes(BoxTexts().CannotFindInstaller)));
 }
 
 void DescriptorLeftFromEarlierRun(Scenario& s)
@@ -178,7 +178,7 @@ void WinIniUnwritable(Scenario& s)
     s.Entry(Marker);
     s.InstallerInstalls("C:\\Games\\Fresh");
     s.WinIniUnwritable();
-    s.Launch(HandOffEnds(true, Programs(StandInInstaller()), Boxes(TITLE_CannotWriteProfile)));
+    s.Launch(HandOffEnds(true, Programs(StandInInstaller()), Boxes(BoxTexts().CannotWriteProfile)));
 }
 
 // --- the descriptor's bytes --------------------------------------------------------
@@ -198,7 +198,7 @@ void DescriptorRefused(Scenario& s, const Text& bytes)
 {
     s.Entry(Marker);
     s.InstallerWrites(bytes);
-    s.Launch(HandOffEnds(true, Programs(StandInInstaller()), Boxes(TITLE_CannotFindDescriptor)));
+    s.Launch(HandOffEnds(true, Programs(StandInInstaller()), Boxes(BoxTexts().CannotFindDescriptor)));
 }
 
 // Recorded as it is, then used: no such directory.
@@ -207,7 +207,7 @@ void DescriptorValueUsed(Scenario& s, const Text& value, const Text& bytes)
     s.Entry(Marker);
     s.InstallerWrites(bytes);
     s.Launch({Status(1), Ini::Entry(value), Descriptor::Gone(), Programs(StandInInstaller()),
-              Boxes(TITLE_CannotSetDirectory)});
+              Boxes(BoxTexts().CannotSetDirectory)});
 }
 
 // Random bytes, without the first of the key's, so that they never hold it.
@@ -332,7 +332,7 @@ void NsisDescriptorAsWritten(Scenario& s)
         return;
     s.WinIniUnwritable();
     s.Launch({Status(0), Ini::Unchanged(), Descriptor::Kept(), Programs(RealInstaller(InstalledDir(), "done")),
-              Boxes(TITLE_CannotWriteProfile)});
+              Boxes(BoxTexts().CannotWriteProfile)});
     Text bytes;
     ReadBytes(DescriptorPath(), bytes);
     Check("descriptor's bytes", Key + "=" + InstalledDir() + "\r\n", bytes);
@@ -439,8 +439,8 @@ void DiscProgramMissing(Scenario& s)
 // clang-format off
 const Row Rows[] = {
     {"later_run", Proof, LaterRun},
-    {"directory_missing", Proof, DirectoryMissing},
-    {"directory_without_game", Proof, DirectoryWithoutGame},
+    {"directory_missing", Proof | Language, DirectoryMissing},
+    {"directory_without_game", Proof | Language, DirectoryWithoutGame},
     {"trailing_backslash", Plain, TrailingBackslash},
     {"directory_with_spaces", Plain, DirectoryWithSpaces},
     {"longest_game_directory", Proof, LongestGameDirectory},
@@ -473,9 +473,9 @@ const Row Rows[] = {
         s.Entry(Marker);
         s.Launch(HandOffEnds(false, Programs(StandInInstaller()), Boxes()));
     }},
-    {"installer_only_on_search_path", Proof, InstallerOnlyOnSearchPath},
+    {"installer_only_on_search_path", Proof | Language, InstallerOnlyOnSearchPath},
     {"descriptor_left_from_earlier_run", Plain, DescriptorLeftFromEarlierRun},
-    {"win_ini_unwritable", Proof, WinIniUnwritable},
+    {"win_ini_unwritable", Proof | Language, WinIniUnwritable},
 
     {"descriptor_crlf", Proof, [](Scenario& s) {
         DescriptorGives(s, "C:\\Games\\Crlf", "C:\\Games\\Crlf", "[Setup]\r\n" + Key + "=C:\\Games\\Crlf\r\nGroup=Q\r\n");
@@ -514,7 +514,7 @@ const Row Rows[] = {
         if (InOtherCase(s, Key, key))
             DescriptorRefused(s, key + "=C:\\Games\\Case\r\n");
     }},
-    {"descriptor_empty", Plain, [](Scenario& s) { DescriptorRefused(s, ""); }},
+    {"descriptor_empty", Language, [](Scenario& s) { DescriptorRefused(s, ""); }},
     {"descriptor_key_without_equals", Plain, [](Scenario& s) {
         DescriptorRefused(s, "[Setup]\r\n" + Key + " C:\\Games\\X\r\n");
     }},
@@ -532,7 +532,7 @@ const Row Rows[] = {
     {"descriptor_random_bytes", Plain, DescriptorRandomBytes},
     {"descriptor_of_64_mib", Plain, DescriptorOf64MiB},
     {"descriptor_is_a_directory", Plain, DescriptorIsADirectory},
-    {"nsis_first_and_later_run", Proof | Win32Only, NsisFirstAndLaterRun},
+    {"nsis_first_and_later_run", Proof | Win32Only | Language, NsisFirstAndLaterRun},
     {"nsis_uninstall_and_reinstall", Proof | Win32Only, NsisUninstallAndReinstall},
     {"nsis_cancelled", Win32Only, NsisCancelled},
     {"nsis_descriptor_as_written", Win32Only, NsisDescriptorAsWritten},

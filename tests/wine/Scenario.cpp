@@ -1,12 +1,16 @@
 // Runs the rows of Rows.cpp: see Scenario.h. Usage:
 //
 //   scenarios.exe --launcher=PATH [--installers=DIR] [--disc=UNIX_DIR --disc-without=UNIX_DIR
-//                 --disc-installer=silent|stand-in] [--proof] [--shard=I/N] [NAME_PATTERN...]
+//                 --disc-installer=silent|stand-in] [--proof] [--language=N] [--shard=I/N]
+//                 [NAME_PATTERN...]
 //   scenarios.exe --list [--proof]
 //   scenarios.exe --launcher=PATH --settle
 //
 // A pattern may hold * and ?; without one every row runs. --proof runs only
-// the rows marked Proof; --shard=I/N the I-th of N shares. --installers names
+// the rows marked Proof; --language=N only those marked Language, expecting
+// the texts of the title's N-th language (0: its default texts) in boxes:
+// run it in a locale that gives Windows that language and code page, which
+// it checks first. --shard=I/N the I-th of N shares. --installers names
 // the folder of the NSIS installer's test variants (silent\, cancel\); the
 // disc options the two read-only folders drive D: shows (the disc, and the
 // disc without the launcher). --settle does what a prefix's first use does
@@ -333,14 +337,16 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param)
     if (GetClassNameA(child, className, sizeof className) == 0 || !IsWindowVisible(child))
         return TRUE;
     if (lstrcmpiA(className, "Button") == 0) {
-        char label[64];
-        GetWindowTextA(child, label, sizeof label);
+        // By the answer it gives: its label is Windows' own, in Windows'
+        // language ("OK" is "ОК" in Russian, "U redu" in Serbian).
+        static const char* const answers[] = {"none", "OK", "Cancel", "Abort", "Retry",    "Ignore",
+                                              "Yes",  "No", "Close",  "Help",  "TryAgain", "Continue"};
+        const int id = GetDlgCtrlID(child);
         if (!found.buttons.empty())
             found.buttons += ",";
-        for (const char* c = label; *c != '\0'; ++c) {
-            if (*c != '&') // the access key's mark: the label as seen
-                found.buttons += *c;
-        }
+        found.buttons += id > 0 && id < static_cast<int>(sizeof answers / sizeof answers[0])
+            ? Text(answers[id])
+            : "id " + std::to_string(id);
     } else if (found.text[0] == '\0' && lstrcmpiA(className, "Static") == 0 &&
                (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
         GetWindowTextA(child, found.text, sizeof found.text); // only where the text is not under its usual id
@@ -914,7 +920,7 @@ void CheckBoxes(const Boxes& expected, const std::vector<Text>& shown)
     Text expectedBoxes;
     Text gotBoxes;
     for (const Text& text : expected.texts)
-        expectedBoxes += BoxLine(TITLE_Caption, text, "OK", true, false, false) + "\n";
+        expectedBoxes += BoxLine(BoxTexts().Caption, text, "OK", true, false, false) + "\n";
     for (const Text& box : shown)
         gotBoxes += box + "\n";
     Check("message boxes", expectedBoxes, gotBoxes);
@@ -1321,7 +1327,57 @@ Text Option(const char* argument, const char* name)
     return std::strncmp(argument, name, length) == 0 ? Text(argument + length) : Text();
 }
 
+// The title's texts as the boxes must show them. A language's row: Windows'
+// primary language id, its code page, its texts in that code page.
+struct LanguageRow {
+    unsigned primary;
+    unsigned codepage;
+    ShownTexts texts;
+};
+#if TITLE_LANGUAGES > 0
+constexpr LanguageRow Languages[] = {TITLE_LANGUAGE_ROWS};
+#endif
+constexpr ShownTexts DefaultTexts = {TITLE_Caption,
+                                     TITLE_CannotFindInstaller,
+                                     TITLE_CannotFindDescriptor,
+                                     TITLE_CannotWriteProfile,
+                                     TITLE_CannotSetDirectory,
+                                     TITLE_CannotFindGame};
+const ShownTexts* shownTexts = &DefaultTexts;
+
+// Expects the N-th language's texts (0: the default texts); false, saying
+// why, when the title has no such language or Windows does not run in it:
+// the boxes would then be compared with texts no locale could show.
+bool ExpectLanguage(unsigned long n)
+{
+    const unsigned codepage = GetACP();
+    const unsigned language = PRIMARYLANGID(GetUserDefaultLangID());
+    std::printf("Windows runs in code page %u, primary language 0x%02x\n", codepage, language);
+    if (n == 0)
+        return true;
+#if TITLE_LANGUAGES > 0
+    if (n <= sizeof Languages / sizeof Languages[0]) {
+        const LanguageRow& row = Languages[n - 1];
+        if (row.codepage == codepage && row.primary == language) {
+            shownTexts = &row.texts;
+            return true;
+        }
+        std::fprintf(stderr,
+                     "scenarios: language %lu is 0x%02x in code page %u; run in a locale that gives Windows both\n", n,
+                     row.primary, row.codepage);
+        return false;
+    }
+#endif
+    std::fprintf(stderr, "scenarios: the title has %d languages, no language %lu\n", TITLE_LANGUAGES, n);
+    return false;
+}
+
 } // namespace
+
+const ShownTexts& BoxTexts()
+{
+    return *shownTexts;
+}
 
 // NOLINTNEXTLINE(readability-function-cognitive-complexity): one flat list of options
 int main(int argc, char** argv)
@@ -1334,6 +1390,8 @@ int main(int argc, char** argv)
     bool selfTest = false;
     unsigned long shard = 1;
     unsigned long shards = 1;
+    bool languageRows = false;
+    unsigned long language = 0;
     std::vector<Text> patterns;
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
@@ -1356,7 +1414,15 @@ int main(int argc, char** argv)
             discWithoutDir = value;
         else if (!(value = Option(argument, "--disc-installer=")).empty())
             discInstaller = value;
-        else if (!(value = Option(argument, "--shard=")).empty()) {
+        else if (!(value = Option(argument, "--language=")).empty()) {
+            char* end = nullptr;
+            language = std::strtoul(value.c_str(), &end, 10);
+            languageRows = true;
+            if (*end != '\0') {
+                std::fprintf(stderr, "scenarios: --language takes a number, not %s\n", value.c_str());
+                return 2;
+            }
+        } else if (!(value = Option(argument, "--shard=")).empty()) {
             char* end = nullptr;
             shard = std::strtoul(value.c_str(), &end, 10);
             shards = *end == '/' ? std::strtoul(end + 1, &end, 10) : 0;
@@ -1376,7 +1442,7 @@ int main(int argc, char** argv)
         bool wanted = patterns.empty();
         for (const Text& pattern : patterns)
             wanted = wanted || Matches(pattern.c_str(), row.name);
-        if (wanted && (!proof || (row.marks & Proof) != 0))
+        if (wanted && (!proof || (row.marks & Proof) != 0) && (!languageRows || (row.marks & Language) != 0))
             chosen.push_back(&row);
     }
     if (list) {
@@ -1392,6 +1458,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "scenarios: SCENARIO_INSTALL_DIRECTORY must name the title's installation directory\n");
         return 2;
     }
+    if (languageRows && !ExpectLanguage(language))
+        return 2;
     RecordWorld();
     if (settle)
         return Settle();

@@ -84,7 +84,20 @@ enum Mark : unsigned {
     Plain = 0,
     Proof = 1,     // shows a name or text of the title at work: run on every title
     Win32Only = 2, // needs what only a 32-bit build has (the NSIS installer, the disc)
+    Language = 4,  // shows a box, or a first run: run in each language's locale too
 };
+
+// The caption and the five texts the boxes must show: the title's default
+// texts, or under --language=N those of its N-th language.
+struct ShownTexts {
+    const char* Caption;
+    const char* CannotFindInstaller;
+    const char* CannotFindDescriptor;
+    const char* CannotWriteProfile;
+    const char* CannotSetDirectory;
+    const char* CannotFindGame;
+};
+const ShownTexts& BoxTexts();
 
 class Scenario;
 struct Row {

@@ -12,7 +12,8 @@
 #       Runs scenarios.exe ARG... in a copy of TEMPLATE named NAME. With
 #       DISC_DIR set, drive D: may show the disc image found there; with
 #       INSTALLER_DIR, the NSIS installer's variants; SCENARIO_ROWS=proof
-#       runs only the rows marked Proof.
+#       runs only the rows marked Proof; SCENARIO_LOCALE, the locale Wine
+#       runs in.
 #
 # Every name, text and limit comes from the build's title: TITLE_SH names its
 # title.sh (CMake passes it).
@@ -25,8 +26,18 @@ fi
 # shellcheck source=/dev/null # generated at configure time
 source "$TITLE_SH"
 # Wine takes the environment and file names in the locale's character set,
-# which must be UTF-8 for 8-bit texts to arrive.
-[ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
+# which must be UTF-8 for 8-bit texts to arrive. SCENARIO_LOCALE names the
+# locale a language's rows run in: Wine takes the code page and the user's
+# language from it.
+if [ -n "${SCENARIO_LOCALE:-}" ]; then
+    if [ "$(LC_ALL=$SCENARIO_LOCALE locale charmap 2>/dev/null)" != UTF-8 ]; then
+        echo "suite.sh: no UTF-8 locale $SCENARIO_LOCALE on this machine (shell/deps.sh installs Debian's locales-all)" >&2
+        exit 2
+    fi
+    export LC_ALL=$SCENARIO_LOCALE
+elif [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
+    export LC_ALL=C.UTF-8
+fi
 # shellcheck source=../../shell/wine.sh
 source "$here/../../shell/wine.sh"
 # Wine's own error lines go to the output, shown when a test fails.
@@ -142,6 +153,16 @@ run)
     wine_find_tools && wine_environment || exit 1
     rm -rf "$work" && mkdir -p "$work" && wine_template_copy "$template" "$work/prefix" || exit 1
     status=0
+    # Wine writes the locale's settings (formats, code pages, fonts, time zone
+    # names) into the registry when a prefix first runs in another locale: a
+    # language's rows are compared with the registry as that leaves it.
+    baseline=$template
+    if [ -n "${SCENARIO_LOCALE:-}" ]; then
+        baseline=$work/baseline
+        { scenarios "$work/prefix" "$program" "$launcher" --settle && prefix_stop "$work/prefix" &&
+            mkdir -p "$baseline" && cp "$work/prefix"/*.reg "$baseline/"; } ||
+            { echo "suite.sh: could not settle the prefix in $SCENARIO_LOCALE" >&2; exit 1; }
+    fi
     disc_folders "$work" || status=1
     installers=()
     [ -z "${INSTALLER_DIR:-}" ] || installers=(--installers="$(z_path "$INSTALLER_DIR")")
@@ -152,7 +173,7 @@ run)
     prefix_stop "$work/prefix" || status=1
     left=$(leftovers "$work/prefix")
     [ -z "$left" ] || { echo "$left"; status=1; }
-    differences=$(registry_differences "$template" "$work/prefix")
+    differences=$(registry_differences "$baseline" "$work/prefix")
     if [ -n "$differences" ]; then
         printf 'FAIL  the registry differs from the template'"'"'s (< template, > run):\n%s\n' "$differences"
         status=1

@@ -1345,31 +1345,71 @@ constexpr ShownTexts DefaultTexts = {TITLE_Caption,
                                      TITLE_CannotFindGame};
 const ShownTexts* shownTexts = &DefaultTexts;
 
-// Expects the N-th language's texts (0: the default texts); false, saying
-// why, when the title has no such language or Windows does not run in it:
-// the boxes would then be compared with texts no locale could show.
+// The texts as Windows makes them of the title file's: SCENARIO_TEXT_<key>,
+// which suite.sh sets from its UTF-8, in this program's code page.
+ShownTexts environmentTexts;
+Text environmentText[6];
+
+// The N-th language's texts (0: the default texts) as the boxes must show
+// them: the environment's, which must be what the build holds. False,
+// saying why, when the title has no such language, Windows does not run in
+// it, or the build holds other bytes: the boxes would then be compared with
+// texts no player could see.
 bool ExpectLanguage(unsigned long n)
 {
     const unsigned codepage = GetACP();
     const unsigned language = PRIMARYLANGID(GetUserDefaultLangID());
     std::printf("Windows runs in code page %u, primary language 0x%02x\n", codepage, language);
-    if (n == 0)
-        return true;
+    const ShownTexts* built = &DefaultTexts;
 #if TITLE_LANGUAGES > 0
-    if (n <= sizeof Languages / sizeof Languages[0]) {
+    if (n > 0 && n <= sizeof Languages / sizeof Languages[0]) {
         const LanguageRow& row = Languages[n - 1];
-        if (row.codepage == codepage && row.primary == language) {
-            shownTexts = &row.texts;
-            return true;
+        if (row.codepage != codepage || row.primary != language) {
+            std::fprintf(stderr,
+                         "scenarios: language %lu is 0x%02x in code page %u; run in a locale that gives Windows both\n",
+                         n, row.primary, row.codepage);
+            return false;
         }
-        std::fprintf(stderr,
-                     "scenarios: language %lu is 0x%02x in code page %u; run in a locale that gives Windows both\n", n,
-                     row.primary, row.codepage);
-        return false;
+        built = &row.texts;
     }
 #endif
-    std::fprintf(stderr, "scenarios: the title has %d languages, no language %lu\n", TITLE_LANGUAGES, n);
-    return false;
+    if (n > TITLE_LANGUAGES) {
+        std::fprintf(stderr, "scenarios: the title has %d languages, no language %lu\n", TITLE_LANGUAGES, n);
+        return false;
+    }
+    static const char* const keys[] = {
+        "Caption",       "CannotFindInstaller", "CannotFindDescriptor", "CannotWriteProfile", "CannotSetDirectory",
+        "CannotFindGame"};
+    const char* const* builtTexts[] = {&built->Caption,
+                                       &built->CannotFindInstaller,
+                                       &built->CannotFindDescriptor,
+                                       &built->CannotWriteProfile,
+                                       &built->CannotSetDirectory,
+                                       &built->CannotFindGame};
+    const char** expected[] = {&environmentTexts.Caption,
+                               &environmentTexts.CannotFindInstaller,
+                               &environmentTexts.CannotFindDescriptor,
+                               &environmentTexts.CannotWriteProfile,
+                               &environmentTexts.CannotSetDirectory,
+                               &environmentTexts.CannotFindGame};
+    bool same = true;
+    for (std::size_t k = 0; k < 6; ++k) {
+        char value[4096];
+        const DWORD length = GetEnvironmentVariableA((Text("SCENARIO_TEXT_") + keys[k]).c_str(), value, sizeof value);
+        if (length == 0 || length >= sizeof value) {
+            std::fprintf(stderr, "scenarios: SCENARIO_TEXT_%s must give the text (suite.sh sets it)\n", keys[k]);
+            return false;
+        }
+        environmentText[k] = value;
+        *expected[k] = environmentText[k].c_str();
+        if (environmentText[k] != *builtTexts[k]) {
+            Print("FAIL  " + Text(keys[k]) + ": the build holds \"" + *builtTexts[k] + "\", Windows makes \"" +
+                  environmentText[k] + "\" of the title file's\n");
+            same = false;
+        }
+    }
+    shownTexts = &environmentTexts;
+    return same;
 }
 
 } // namespace

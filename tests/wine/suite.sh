@@ -13,7 +13,8 @@
 #       DISC_DIR set, drive D: may show the disc image found there; with
 #       INSTALLER_DIR, the NSIS installer's variants; SCENARIO_ROWS=proof
 #       runs only the rows marked Proof; SCENARIO_LOCALE, the locale Wine
-#       runs in.
+#       runs in, and SCENARIO_LANGUAGE=N the rows marked Language with the
+#       texts of the title's N-th language (0: its default texts).
 #
 # Every name, text and limit comes from the build's title: TITLE_SH names its
 # title.sh (CMake passes it).
@@ -168,6 +169,17 @@ run)
     [ -z "${INSTALLER_DIR:-}" ] || installers=(--installers="$(z_path "$INSTALLER_DIR")")
     rows=()
     [ "${SCENARIO_ROWS:-}" != proof ] || rows=(--proof)
+    # SCENARIO_LANGUAGE=N: the rows of the title's N-th language (0: the
+    # default texts), whose texts the boxes must show as Windows makes them
+    # of the title file's UTF-8 in its code page, not as the build made them.
+    if [ -n "${SCENARIO_LANGUAGE:-}" ]; then
+        rows+=(--language="$SCENARIO_LANGUAGE")
+        for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
+            text=TITLE_${key}_utf8
+            [ "$SCENARIO_LANGUAGE" = 0 ] || text=TITLE_LANGUAGE_${SCENARIO_LANGUAGE}_${key}_utf8
+            export "SCENARIO_TEXT_$key=${!text}"
+        done
+    fi
     scenarios "$work/prefix" "$program" "$launcher" "${installers[@]}" "${disc_args[@]}" "${rows[@]}" "$@" ||
         status=1
     prefix_stop "$work/prefix" || status=1

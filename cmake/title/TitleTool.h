@@ -81,7 +81,8 @@ struct LanguageRow {
     const char* english; // its name, for the guide
     unsigned primary;
     int codepage;
-    const char* nsis; // NSIS's language file for it, in the same code page; "" for none
+    const char* nsis;   // NSIS's language file for it, in the same code page; "" for none
+    const char* locale; // the Unix locale Wine reports both in; "" for none
 };
 // The one table of them, in the order of their codes.
 extern const LanguageRow LanguageRows[];

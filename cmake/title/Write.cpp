@@ -191,8 +191,9 @@ std::string TitleShell(const Title& title)
     set("TEXT_MAX", std::to_string(TextMax));
     out += "# The languages, in the order of the title file: TITLE_LANGUAGE_<n> (1 to\n"
            "# the count) is the code, with Windows' primary language id (LANGID), the\n"
-           "# code page, and the name (empty: TITLE_name) and the texts in that code\n"
-           "# page and in UTF-8 (_utf8).\n";
+           "# code page, the Unix locale Wine runs in it under (empty: none), and the\n"
+           "# name (empty: TITLE_name) and the texts in that code page and in UTF-8\n"
+           "# (_utf8).\n";
     std::string codes;
     for (const Language& language : title.languages)
         codes += (codes.empty() ? "" : " ") + std::string(language.row->code);
@@ -204,6 +205,7 @@ std::string TitleShell(const Title& title)
         set(prefix, language.row->code);
         set(prefix + "_LANGID", Hex(language.row->primary));
         set(prefix + "_codepage", Number(language.row->codepage));
+        set(prefix + "_locale", language.row->locale);
         for (int k = Name; k <= LastMessage; ++k) {
             if (!LanguageKey(k))
                 continue;
@@ -299,6 +301,12 @@ std::string TitleCMake(const Title& title)
     for (const Language& language : title.languages)
         codes += (codes.empty() ? "" : ";") + std::string(language.row->code);
     out += "set(TITLE_LANGUAGES " + CMakeBracket(codes) + ")\n";
+    // Each language's Unix locale for Wine, "-" where there is none.
+    std::string locales;
+    for (const Language& language : title.languages)
+        locales +=
+            (locales.empty() ? "" : ";") + std::string(*language.row->locale != '\0' ? language.row->locale : "-");
+    out += "set(TITLE_LANGUAGE_LOCALES " + CMakeBracket(locales) + ")\n";
     return out;
 }
 

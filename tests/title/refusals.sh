@@ -378,6 +378,7 @@ Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Capt
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGES @@ pl
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_LANGID @@ 0x15
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_codepage @@ 1250
+Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_locale @@ pl_PL.UTF-8
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption @@ B<B3><B9>d
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_Caption_utf8 @@ Błąd
 Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Caption = Błąd<LF>@TEXTS@ @@ sh:TITLE_LANGUAGE_1_name @@ Gra B<B3><B9>d & Co
@@ -393,6 +394,7 @@ Polish, with a name @@ +^volume> [messages pl]<LF>name = Gra Błąd & Co<LF>Capt
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ Title.h @@     {0x1a, 1250, {"Gre\232ka", "i", "d", "w", "s", "g"}}, /* sr-Latn */ \
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ Title.h @@     {0x1a, 1251, {"\303\360\345\370\352\340", "i", "d", "w", "s", "g"}}, /* sr-Cyrl */
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ sh:TITLE_LANGUAGES @@ sr-Latn sr-Cyrl
+Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ cmake:TITLE_LANGUAGE_LOCALES @@ sr_RS@latin;-
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ languages.nsh @@     !insertmacro MUI_LANGUAGE "SerbianLatin"
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ languages.nsh @@     LangString TITLE_GAME_NAME ${LANG_SERBIAN} "Quorvale"
 Serbian in both scripts @@ +^volume> [messages sr-latn]<LF>Caption = Greška<LF>@TEXTS@<LF>[messages sr-Cyrl]<LF>Caption = Грешка<LF>@TEXTS@ @@ languages.nsh @@ !define TITLE_LANGUAGE_2_Caption "Грешка"

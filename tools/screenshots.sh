@@ -13,7 +13,11 @@
 # The default title's pictures go to docs/screenshots/; another title's are
 # built in build/titles/<its folder>/ and named <its folder>-<picture>.png.
 # --out DIR writes them there instead. PICTURE: the names below (without
-# .png), to take only those; the wizard's two pages come together.
+# .png), to take only those; the wizard's two pages come together. A title
+# with languages also gets, for each, the box that cannot find the game and
+# the wizard's pages in its locale, named <code>-<picture>, and that box with
+# the default texts where no language applies, default-<picture>
+# ("languages" takes only those).
 #
 # Installs what is missing (as root, on Debian), builds the shipped 32-bit file
 # and runs it under emulated 32-bit Wine in a namespace of its own, as
@@ -206,9 +210,9 @@ focus_and_shoot() {
 # machine Wine now and then fails to reach the X server at all, and the
 # launcher gets no box; that is tried once more, in a fresh prefix.
 take_box() {
-    local name=$1 status=$2 key=$3 attempt=${4:-1} window id title text shown
-    text=TITLE_$key shown=TITLE_${key}_utf8
-    text=${!text} shown=${!shown}
+    local name=$1 status=$2 key=$3 attempt=${4:-1} window id title text shown caption caption_shown
+    text=$texts$key shown=$texts${key}_utf8 caption=${texts}Caption caption_shown=${texts}Caption_utf8
+    text=${!text} shown=${!shown} caption=${!caption} caption_shown=${!caption_shown}
     [ "$attempt" -gt 1 ] || echo "  $shown"
     wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
     trap end_box EXIT
@@ -230,18 +234,18 @@ take_box() {
         no_window "no box appeared for \"$shown\""
     fi
     id=${window%% *} title=${window#* }
-    [ "$title" = "$TITLE_Caption_utf8" ] ||
-        die "the box for \"$shown\" is captioned \"$title\" on the screen, not \"$TITLE_Caption_utf8\""
+    [ "$title" = "$caption_shown" ] ||
+        die "the box for \"$shown\" is captioned \"$title\" on the screen, not \"$caption_shown\""
     local others
     others=$(box_alone "$id") ||
         die "the box for \"$shown\" is not alone on the screen; still there after $WINE_RUN_SECONDS s:
 $others"
     # The box takes the keyboard, as it does when a player starts the launcher.
-    focus_and_shoot "$id" "$raw_dir/$name.ppm" "the box for \"$shown\""
+    focus_and_shoot "$id" "$raw_dir/$shot$name.ppm" "the box for \"$shown\""
     # The picture shows the icon itself, not only that the box's icon control
     # holds one: the error icon is the only red in the box.
     local red
-    red=$(convert "$raw_dir/$name.ppm" -depth 8 txt:- |
+    red=$(convert "$raw_dir/$shot$name.ppm" -depth 8 txt:- |
         awk -F'[(),]' 'NR > 1 && $3 >= 160 && $4 <= 90 && $5 <= 90 { n++ } END { print n + 0 }')
     [ "$red" -ge 100 ] ||
         die "the box for \"$shown\" shows no error icon (expected at least 100 red pixels, got $red)"
@@ -257,7 +261,7 @@ $others"
 
     local expected got
     # In the code page, as the program passes them and the watcher reads them.
-    expected=$(wine_box "$TITLE_Caption" "$text")
+    expected=$(wine_box "$caption" "$text")
     got=$(cat "$WINE_C/boxes.log" 2>/dev/null || true)
     [ "$got" = "$expected" ] || die "the box watcher expected
     $(wine_utf8 "$TITLE_codepage" "${expected//$'\t'/  }")
@@ -289,16 +293,19 @@ take_wizard() {
     wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\Setup"
     local run id
     launch_in_background $((4 * WINE_RUN_SECONDS))
-    # X names a window's program in lower case, and its title in UTF-8.
-    id=$(window_of "${TITLE_InstallerName,,}" "$TITLE_name_utf8 Setup") ||
-        no_window "no installer wizard \"$TITLE_name_utf8 Setup\" appeared"
+    # X names a window's program in lower case, and its title in UTF-8; in
+    # another language than English the title is NSIS's words for it.
+    local setup=("$TITLE_name_utf8 Setup")
+    [ "$texts" = TITLE_ ] || setup=()
+    id=$(window_of "${TITLE_InstallerName,,}" "${setup[@]}") ||
+        no_window "no installer wizard ${setup[*]} appeared"
     id=${id%% *}
-    focus_and_shoot "$id" "$raw_dir/installer-directory.ppm" "the installer's directory page"
+    focus_and_shoot "$id" "$raw_dir/${shot}installer-directory.ppm" "the installer's directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Install"
     WAIT_STEP=0.2 wait_until "$WINE_RUN_SECONDS" "the descriptor" descriptor_written ||
         die "the installer wrote no descriptor C:\\$TITLE_DescriptorFileName once Install was pressed"
-    focus_and_shoot "$id" "$raw_dir/installer-finish.ppm" "the installer's finish page"
-    cmp -s "$raw_dir/installer-directory.ppm" "$raw_dir/installer-finish.ppm" &&
+    focus_and_shoot "$id" "$raw_dir/${shot}installer-finish.ppm" "the installer's finish page"
+    cmp -s "$raw_dir/${shot}installer-directory.ppm" "$raw_dir/${shot}installer-finish.ppm" &&
         die "the finish page looks like the directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Finish"
     wait "$run" || true
@@ -355,8 +362,35 @@ inside() {
         if wanted "$name"; then take_box "$name" "$status" "$key"; fi
     done
     if [ -n "$installer" ] && wanted "${wizard_pages[@]}"; then take_wizard; fi
+    if [ "${TITLE_LANGUAGE_COUNT:-0}" -gt 0 ] && wanted languages; then take_languages; fi
     wine_server_dir_remove "$template"
     rm -rf "$template"
+}
+
+# One box and the wizard's pages in each language, in the locale that gives
+# Wine its language and code page, named after its code; and the default
+# texts where no language applies (French, unless the title has it; else
+# Japanese), named "default-".
+take_languages() {
+    local n code locale
+    for ((n = 1; n <= TITLE_LANGUAGE_COUNT; n++)); do
+        code=TITLE_LANGUAGE_$n locale=TITLE_LANGUAGE_${n}_locale
+        code=${!code} locale=${!locale}
+        if [ -z "$locale" ]; then
+            echo "  $code: no locale gives Wine that language; no pictures of it" >&2
+            continue
+        fi
+        echo " $code ($locale):"
+        texts=TITLE_LANGUAGE_${n}_ shot=$code- LC_ALL=$locale
+        take_box cannot-find-game-exe 1 CannotFindGame
+        if [ -n "$installer" ]; then take_wizard; fi
+    done
+    locale=fr_FR.UTF-8
+    [[ " $TITLE_LANGUAGES " != *" fr "* ]] || locale=ja_JP.UTF-8
+    echo " the default texts ($locale):"
+    texts=TITLE_ shot=default- LC_ALL=$locale
+    take_box cannot-find-game-exe 1 CannotFindGame
+    texts=TITLE_ shot='' LC_ALL=$default_locale
 }
 
 # wanted PICTURE...: whether any of them is to be taken.
@@ -376,6 +410,8 @@ if [ "${1:-}" = --inside ]; then
     build=$3 display=$4 raw_dir=$5 installer_stand_in=$6 installer=$7
     pictures=("${@:8}")
     launcher=$build/Launcher.exe helpers=$build/tests/wine
+    # The default texts, in the title's code page; a language's in its own.
+    texts=TITLE_ shot='' default_locale=$LC_ALL
     inside
     exit 0
 fi
@@ -405,7 +441,7 @@ while [ $# -gt 0 ]; do
             ;;
         -*) usage ;;
         *)
-            known=" ${boxes[*]%%|*} ${wizard_pages[*]} icon "
+            known=" ${boxes[*]%%|*} ${wizard_pages[*]} icon languages "
             [[ $known == *" $1 "* ]] || {
                 echo "screenshots.sh: no picture named $1 (the pictures:${known% })" >&2
                 exit 2
@@ -496,17 +532,11 @@ save_png() {
     fi
 }
 
-for box in "${boxes[@]}"; do
-    name=${box%%|*}
-    if wanted "$name"; then
-        save_png "$scratch/raw/$name.ppm" "$scratch/png/$prefix$name.png"
-    fi
+for raw in "$scratch"/raw/*.ppm; do
+    [ -f "$raw" ] || continue
+    name=$(basename "${raw%.ppm}")
+    save_png "$raw" "$scratch/png/$prefix$name.png"
 done
-if [ -n "$installer" ] && wanted "${wizard_pages[@]}"; then
-    for name in "${wizard_pages[@]}"; do
-        save_png "$scratch/raw/$name.ppm" "$scratch/png/$prefix$name.png"
-    done
-fi
 
 # The icon as the file holds it: its one icon group, each of the 32x32 pixels
 # an 8x8 square, transparency kept.

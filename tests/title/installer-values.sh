@@ -49,7 +49,8 @@ if ! "$reader" "$sample" "$work/europe"; then
     fail "the sample with languages was refused"
     checks_done
 fi
-"$makensis" -V4 "-DTITLE_NSH=$work/europe/title.nsh" -DTITLE_CODEPAGE=1252 "-DFILES_NSH=$work/files.nsh" \
+# makensis prints its log in the locale's character set: UTF-8, to be compared.
+LC_ALL=C.UTF-8 "$makensis" -V4 "-DTITLE_NSH=$work/europe/title.nsh" -DTITLE_CODEPAGE=1252 "-DFILES_NSH=$work/files.nsh" \
     "-DICON=$work/europe/icon.ico" "-DOUTFILE=$work/europe.exe" "$source_dir/installer/Game.nsi" >"$work/log" 2>&1
 check "languages: makensis builds it" 0 $?
 check "languages: makensis warns of nothing" "" "$(grep -a 'warning' "$work/log")"

@@ -4,7 +4,7 @@
 //   boxwatch.exe LOG STOPFILE [SECONDS [PROCESSES]]
 //
 // Every visible dialog box (window class "#32770") is recorded once in LOG as
-// "box caption=<caption>\ttext=<message>\tbuttons=<visible buttons>\t
+// "box caption=<caption>\ttext=<message>\tbuttons=<visible buttons' answers>\t
 // icon=<shown|none>\towner=<none|window>\ttopmost=<yes|no>" and then answered
 // with OK. Which icon is shown cannot be read from another process, only
 // whether there is one; topmost marks a system-modal box. The watcher ends when STOPFILE exists, or after SECONDS
@@ -22,6 +22,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,19 +61,19 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param)
     if (GetClassNameA(child, className, sizeof className) == 0 || !IsWindowVisible(child))
         return TRUE;
     if (lstrcmpiA(className, "Button") == 0) {
-        char label[64];
-        GetWindowTextA(child, label, sizeof label);
-        // Drop the "&" that marks the access key, so the log shows the label as seen.
-        char plain[64];
-        std::size_t length = 0;
-        for (const char* c = label; *c != '\0' && length + 1 < sizeof plain; ++c) {
-            if (*c != '&')
-                plain[length++] = *c;
-        }
-        plain[length] = '\0';
+        // By the answer it gives: its label is Windows' own, in Windows'
+        // language ("OK" is "ОК" in Russian).
+        static const char* const answers[] = {"none", "OK", "Cancel", "Abort", "Retry",    "Ignore",
+                                              "Yes",  "No", "Close",  "Help",  "TryAgain", "Continue"};
+        const int id = GetDlgCtrlID(child);
+        char answer[16];
+        if (id > 0 && id < static_cast<int>(sizeof answers / sizeof answers[0]))
+            std::snprintf(answer, sizeof answer, "%s", answers[id]);
+        else
+            std::snprintf(answer, sizeof answer, "id %d", id);
         if (found.buttons[0] != '\0')
             std::strncat(found.buttons, ",", sizeof found.buttons - std::strlen(found.buttons) - 1);
-        std::strncat(found.buttons, plain, sizeof found.buttons - std::strlen(found.buttons) - 1);
+        std::strncat(found.buttons, answer, sizeof found.buttons - std::strlen(found.buttons) - 1);
     } else if (found.text[0] == '\0' && lstrcmpiA(className, "Static") == 0 &&
                (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
         // Only needed when the text is not under its usual id.

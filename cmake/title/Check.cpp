@@ -37,8 +37,9 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-// The first character of text that is not printable ASCII, named; empty when all are.
-std::string FirstOutsideAscii(const std::string& text)
+// The first character of UTF-8 text that REFUSED says no to, or the first
+// byte that is not UTF-8, named; empty when there is none.
+std::string FirstRefused(const std::string& text, bool (*refused)(long point))
 {
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t here = at;
@@ -49,28 +50,23 @@ std::string FirstOutsideAscii(const std::string& text)
                           static_cast<unsigned char>(text[here]));
             return byte;
         }
-        if (point < 0x20 || point > 0x7e)
+        if (refused(point))
             return Named(point);
     }
     return "";
 }
 
+// The first character of text that is not printable ASCII, named; empty when all are.
+std::string FirstOutsideAscii(const std::string& text)
+{
+    return FirstRefused(text, [](long point) { return point < 0x20 || point > 0x7e; });
+}
+
 // The first control character of UTF-8 text, or the first byte that is not UTF-8, named.
 std::string FirstControlOrNotUtf8(const std::string& text)
 {
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t here = at;
-        const long point = NextCodePoint(text, at);
-        if (point < 0) {
-            char byte[40];
-            std::snprintf(byte, sizeof byte, "the byte 0x%02X, which is not UTF-8",
-                          static_cast<unsigned char>(text[here]));
-            return byte;
-        }
-        if (point < 0x20 || point == 0x7f || (point >= 0x80 && point < 0xa0))
-            return Named(point);
-    }
-    return "";
+    return FirstRefused(text,
+                        [](long point) { return point < 0x20 || point == 0x7f || (point >= 0x80 && point < 0xa0); });
 }
 
 // makensis expands $\t, $\n, $\r, ${NAME} and $%NAME% inside a string before

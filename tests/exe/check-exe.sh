@@ -237,30 +237,27 @@ for key in ProfileSection ProfileKey NotInstalledMarker InstallerName; do
     value_name=TITLE_$key
     check "setting $key \"${!value_name}\" in the file" yes "$([ "$(held "${!value_name}")" -gt 0 ] && echo yes || echo no)"
 done
-for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
-    text_name=TITLE_$key utf8_name=TITLE_${key}_utf8
-    text=${!text_name} utf8=${!utf8_name}
-    found=no
-    [ "$(held "$text")" -eq 0 ] || found=yes
-    if [ "$text" != "$utf8" ] && [ "$(held "$utf8")" -gt 0 ]; then
-        found="no: the UTF-8 bytes instead"
-    fi
-    # shellcheck disable=SC2154 # from the title's file
-    check "text $key \"$utf8\" in code page $TITLE_codepage" yes "$found"
-done
-# Each language's, in its own code page.
-for ((n = 1; n <= languages; n++)); do
-    code_name=TITLE_LANGUAGE_${n} page_name=TITLE_LANGUAGE_${n}_codepage
+# texts_held PREFIX WHAT CODEPAGE: each of the texts PREFIX<key> in the file,
+# in the code page, and not their UTF-8 bytes instead.
+texts_held() {
+    local key text_name utf8_name text utf8 found
     for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
-        text_name=TITLE_LANGUAGE_${n}_$key utf8_name=TITLE_LANGUAGE_${n}_${key}_utf8
+        text_name=$1$key utf8_name=$1${key}_utf8
         text=${!text_name} utf8=${!utf8_name}
         found=no
         [ "$(held "$text")" -eq 0 ] || found=yes
         if [ "$text" != "$utf8" ] && [ "$(held "$utf8")" -gt 0 ]; then
             found="no: the UTF-8 bytes instead"
         fi
-        check "${!code_name} text $key \"$utf8\" in code page ${!page_name}" yes "$found"
+        check "${2}text $key \"$utf8\" in code page $3" yes "$found"
     done
+}
+# shellcheck disable=SC2154 # from the title's file
+texts_held TITLE_ "" "$TITLE_codepage"
+# Each language's, in its own code page.
+for ((n = 1; n <= languages; n++)); do
+    code_name=TITLE_LANGUAGE_${n} page_name=TITLE_LANGUAGE_${n}_codepage
+    texts_held "TITLE_LANGUAGE_${n}_" "${!code_name} " "${!page_name}"
 done
 
 # A signed file carries its Authenticode signature in the certificate table

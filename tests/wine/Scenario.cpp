@@ -1327,27 +1327,21 @@ Text Option(const char* argument, const char* name)
     return std::strncmp(argument, name, length) == 0 ? Text(argument + length) : Text();
 }
 
-// The title's texts as the boxes must show them. A language's row: Windows'
-// primary language id, its code page, its texts in that code page.
-struct LanguageRow {
-    unsigned primary;
-    unsigned codepage;
-    ShownTexts texts;
-};
+// The title's texts as the boxes must show them, and each language's row.
 #if TITLE_LANGUAGES > 0
-constexpr LanguageRow Languages[] = {TITLE_LANGUAGE_ROWS};
+constexpr LanguageTexts Languages[] = {TITLE_LANGUAGE_ROWS};
 #endif
-constexpr ShownTexts DefaultTexts = {TITLE_Caption,
-                                     TITLE_CannotFindInstaller,
-                                     TITLE_CannotFindDescriptor,
-                                     TITLE_CannotWriteProfile,
-                                     TITLE_CannotSetDirectory,
-                                     TITLE_CannotFindGame};
-const ShownTexts* shownTexts = &DefaultTexts;
+constexpr MessageTexts DefaultTexts = {TITLE_Caption,
+                                       TITLE_CannotFindInstaller,
+                                       TITLE_CannotFindDescriptor,
+                                       TITLE_CannotWriteProfile,
+                                       TITLE_CannotSetDirectory,
+                                       TITLE_CannotFindGame};
+const MessageTexts* shownTexts = &DefaultTexts;
 
 // The texts as Windows makes them of the title file's: SCENARIO_TEXT_<key>,
 // which suite.sh sets from its UTF-8, in this program's code page.
-ShownTexts environmentTexts;
+MessageTexts environmentTexts;
 Text environmentText[6];
 
 // The N-th language's texts (0: the default texts) as the boxes must show
@@ -1360,14 +1354,14 @@ bool ExpectLanguage(unsigned long n)
     const unsigned codepage = GetACP();
     const unsigned language = PRIMARYLANGID(GetUserDefaultLangID());
     std::printf("Windows runs in code page %u, primary language 0x%02x\n", codepage, language);
-    const ShownTexts* built = &DefaultTexts;
+    const MessageTexts* built = &DefaultTexts;
 #if TITLE_LANGUAGES > 0
     if (n > 0 && n <= sizeof Languages / sizeof Languages[0]) {
-        const LanguageRow& row = Languages[n - 1];
-        if (row.codepage != codepage || row.primary != language) {
+        const LanguageTexts& row = Languages[n - 1];
+        if (row.codepage != codepage || row.primaryLanguage != language) {
             std::fprintf(stderr,
                          "scenarios: language %lu is 0x%02x in code page %u; run in a locale that gives Windows both\n",
-                         n, row.primary, row.codepage);
+                         n, row.primaryLanguage, row.codepage);
             return false;
         }
         built = &row.texts;
@@ -1414,7 +1408,7 @@ bool ExpectLanguage(unsigned long n)
 
 } // namespace
 
-const ShownTexts& BoxTexts()
+const MessageTexts& BoxTexts()
 {
     return *shownTexts;
 }

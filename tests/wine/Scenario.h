@@ -5,6 +5,8 @@
 // outcome. Rows are in Rows.cpp; this is what they are written with.
 #pragma once
 
+#include "Texts.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -87,17 +89,10 @@ enum Mark : unsigned {
     Language = 4,  // shows a box, or a first run: run in each language's locale too
 };
 
-// The caption and the five texts the boxes must show: the title's default
-// texts, or under --language=N those of its N-th language.
-struct ShownTexts {
-    const char* Caption;
-    const char* CannotFindInstaller;
-    const char* CannotFindDescriptor;
-    const char* CannotWriteProfile;
-    const char* CannotSetDirectory;
-    const char* CannotFindGame;
-};
-const ShownTexts& BoxTexts();
+// The caption and the five texts the boxes must show, as the launcher holds
+// them (Texts.h): the title's default texts, or under --language=N those of
+// its N-th language.
+const MessageTexts& BoxTexts();
 
 class Scenario;
 struct Row {

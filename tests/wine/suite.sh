@@ -187,10 +187,10 @@ run)
     [ -z "$left" ] || { echo "$left"; status=1; }
     differences=$(registry_differences "$baseline" "$work/prefix")
     if [ -n "$differences" ]; then
-        printf 'FAIL  the registry differs from the template'"'"'s (< template, > run):\n%s\n' "$differences"
+        printf 'FAIL  the registry differs from the one the rows started with (< before, > after):\n%s\n' "$differences"
         status=1
     else
-        echo "ok    the registry: as the template's"
+        echo "ok    the registry: as the rows found it"
     fi
     for mount in "$work/disc" "$work/disc-without"; do
         ! mountpoint -q "$mount" || umount "$mount"

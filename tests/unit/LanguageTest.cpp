@@ -5,6 +5,7 @@
 // whose caption and text each shows, and in which bytes.
 #include "FakePlatform.h"
 #include "Launcher.h"
+#include "Scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -58,21 +58,6 @@ struct Box {
 // One launcher run on a fresh fake, for one of the five boxes.
 class Languages : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        original = fs::current_path();
-        scratch = fs::temp_directory_path() / ("language-test-" + std::to_string(getpid()));
-        fs::remove_all(scratch);
-        fs::create_directories(scratch);
-        fs::current_path(scratch);
-    }
-
-    void TearDown() override
-    {
-        fs::current_path(original);
-        fs::remove_all(scratch);
-    }
-
     static void InstallerWrites(const std::string& bytes)
     {
         fake::State().installer = [bytes] { std::ofstream(DescriptorFile, std::ios::binary) << bytes; };
@@ -118,8 +103,7 @@ protected:
         return boxes;
     }
 
-    fs::path original;
-    fs::path scratch;
+    ScratchDirectory scratch{"language-test"};
 };
 
 const char* const Keys[] = {"CannotFindInstaller", "CannotFindDescriptor", "CannotWriteProfile", "CannotSetDirectory",

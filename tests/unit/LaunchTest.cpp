@@ -3,6 +3,7 @@
 #include "FakePlatform.h"
 #include "Launcher.h"
 #include "LetterCase.h"
+#include "Scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -67,21 +67,7 @@ struct Outcome {
 
 class Launch : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        original = fs::current_path();
-        scratch = fs::temp_directory_path() / ("launcher-test-" + std::to_string(getpid()));
-        fs::remove_all(scratch);
-        fs::create_directories(scratch);
-        fs::current_path(scratch);
-        StartCase();
-    }
-
-    void TearDown() override
-    {
-        fs::current_path(original);
-        fs::remove_all(scratch);
-    }
+    void SetUp() override { StartCase(); }
 
     // A fresh machine for each case of a table: an installed game at GameDir,
     // no WIN.INI entry, no descriptor.
@@ -174,8 +160,7 @@ protected:
         return lines;
     }
 
-    fs::path original;
-    fs::path scratch;
+    ScratchDirectory scratch{"launcher-test"};
 };
 
 using Texts = std::vector<std::string>;

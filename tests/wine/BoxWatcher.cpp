@@ -61,16 +61,8 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param)
     if (GetClassNameA(child, className, sizeof className) == 0 || !IsWindowVisible(child))
         return TRUE;
     if (lstrcmpiA(className, "Button") == 0) {
-        // By the answer it gives: its label is Windows' own, in Windows'
-        // language ("OK" is "ОК" in Russian).
-        static const char* const answers[] = {"none", "OK", "Cancel", "Abort", "Retry",    "Ignore",
-                                              "Yes",  "No", "Close",  "Help",  "TryAgain", "Continue"};
-        const int id = GetDlgCtrlID(child);
         char answer[16];
-        if (id > 0 && id < static_cast<int>(sizeof answers / sizeof answers[0]))
-            std::snprintf(answer, sizeof answer, "%s", answers[id]);
-        else
-            std::snprintf(answer, sizeof answer, "id %d", id);
+        ButtonAnswer(child, answer, sizeof answer);
         if (found.buttons[0] != '\0')
             std::strncat(found.buttons, ",", sizeof found.buttons - std::strlen(found.buttons) - 1);
         std::strncat(found.buttons, answer, sizeof found.buttons - std::strlen(found.buttons) - 1);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 
 // The variable's value; false (and an empty text) when it is unset or does
@@ -28,4 +29,18 @@ inline void AppendLogLine(const char* path, const char* who, const char* what, c
         return;
     std::fprintf(log, "%s %s=%s\n", who, what, value);
     std::fclose(log);
+}
+
+// A message box's button by the answer it gives ("OK" for IDOK), not by its
+// label, which is Windows' own in Windows' language ("ОК" in Russian, "U redu"
+// in Serbian).
+inline void ButtonAnswer(HWND button, char* answer, std::size_t size)
+{
+    static const char* const answers[] = {"none", "OK", "Cancel", "Abort", "Retry",    "Ignore",
+                                          "Yes",  "No", "Close",  "Help",  "TryAgain", "Continue"};
+    const int id = GetDlgCtrlID(button);
+    if (id > 0 && id < static_cast<int>(sizeof answers / sizeof answers[0]))
+        std::snprintf(answer, size, "%s", answers[id]);
+    else
+        std::snprintf(answer, size, "id %d", id);
 }

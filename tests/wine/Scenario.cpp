@@ -22,6 +22,8 @@
 // check and ends on "N passed, N failed, N skipped"; exits 1 when any failed.
 #include "Scenario.h"
 
+#include "HelperLog.h"
+
 #include "Title.h"
 
 #include <fcntl.h>
@@ -337,16 +339,11 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param)
     if (GetClassNameA(child, className, sizeof className) == 0 || !IsWindowVisible(child))
         return TRUE;
     if (lstrcmpiA(className, "Button") == 0) {
-        // By the answer it gives: its label is Windows' own, in Windows'
-        // language ("OK" is "ОК" in Russian, "U redu" in Serbian).
-        static const char* const answers[] = {"none", "OK", "Cancel", "Abort", "Retry",    "Ignore",
-                                              "Yes",  "No", "Close",  "Help",  "TryAgain", "Continue"};
-        const int id = GetDlgCtrlID(child);
+        char answer[16];
+        ButtonAnswer(child, answer, sizeof answer);
         if (!found.buttons.empty())
             found.buttons += ",";
-        found.buttons += id > 0 && id < static_cast<int>(sizeof answers / sizeof answers[0])
-            ? Text(answers[id])
-            : "id " + std::to_string(id);
+        found.buttons += answer;
     } else if (found.text[0] == '\0' && lstrcmpiA(className, "Static") == 0 &&
                (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
         GetWindowTextA(child, found.text, sizeof found.text); // only where the text is not under its usual id
@@ -1371,34 +1368,29 @@ bool ExpectLanguage(unsigned long n)
         std::fprintf(stderr, "scenarios: the title has %d languages, no language %lu\n", TITLE_LANGUAGES, n);
         return false;
     }
-    static const char* const keys[] = {
-        "Caption",       "CannotFindInstaller", "CannotFindDescriptor", "CannotWriteProfile", "CannotSetDirectory",
-        "CannotFindGame"};
-    const char* const* builtTexts[] = {&built->Caption,
-                                       &built->CannotFindInstaller,
-                                       &built->CannotFindDescriptor,
-                                       &built->CannotWriteProfile,
-                                       &built->CannotSetDirectory,
-                                       &built->CannotFindGame};
-    const char** expected[] = {&environmentTexts.Caption,
-                               &environmentTexts.CannotFindInstaller,
-                               &environmentTexts.CannotFindDescriptor,
-                               &environmentTexts.CannotWriteProfile,
-                               &environmentTexts.CannotSetDirectory,
-                               &environmentTexts.CannotFindGame};
+    static const struct {
+        const char* key;
+        const char* MessageTexts::*text;
+    } fields[] = {{"Caption", &MessageTexts::Caption},
+                  {"CannotFindInstaller", &MessageTexts::CannotFindInstaller},
+                  {"CannotFindDescriptor", &MessageTexts::CannotFindDescriptor},
+                  {"CannotWriteProfile", &MessageTexts::CannotWriteProfile},
+                  {"CannotSetDirectory", &MessageTexts::CannotSetDirectory},
+                  {"CannotFindGame", &MessageTexts::CannotFindGame}};
+    static_assert(sizeof fields / sizeof fields[0] == sizeof environmentText / sizeof environmentText[0],
+                  "a text for each field");
     bool same = true;
-    for (std::size_t k = 0; k < 6; ++k) {
+    for (std::size_t k = 0; k < sizeof fields / sizeof fields[0]; ++k) {
         char value[4096];
-        const DWORD length = GetEnvironmentVariableA((Text("SCENARIO_TEXT_") + keys[k]).c_str(), value, sizeof value);
-        if (length == 0 || length >= sizeof value) {
-            std::fprintf(stderr, "scenarios: SCENARIO_TEXT_%s must give the text (suite.sh sets it)\n", keys[k]);
+        if (!GetSetting((Text("SCENARIO_TEXT_") + fields[k].key).c_str(), value, sizeof value)) {
+            std::fprintf(stderr, "scenarios: SCENARIO_TEXT_%s must give the text (suite.sh sets it)\n", fields[k].key);
             return false;
         }
         environmentText[k] = value;
-        *expected[k] = environmentText[k].c_str();
-        if (environmentText[k] != *builtTexts[k]) {
-            Print("FAIL  " + Text(keys[k]) + ": the build holds \"" + *builtTexts[k] + "\", Windows makes \"" +
-                  environmentText[k] + "\" of the title file's\n");
+        environmentTexts.*fields[k].text = environmentText[k].c_str();
+        if (environmentText[k] != built->*fields[k].text) {
+            Print("FAIL  " + Text(fields[k].key) + ": the build holds \"" + built->*fields[k].text +
+                  "\", Windows makes \"" + environmentText[k] + "\" of the title file's\n");
             same = false;
         }
     }

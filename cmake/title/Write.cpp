@@ -83,6 +83,15 @@ std::string NsisString(const std::string& text)
     return out + "\"";
 }
 
+// A name as NSIS's pages show it, where a single & marks a shortcut.
+std::string DoubledAmpersands(const std::string& text)
+{
+    std::string out;
+    for (const char c : text)
+        out += c == '&' ? "&&" : std::string(1, c);
+    return out;
+}
+
 // CMake: a bracket argument whose closing bracket the text does not hold.
 std::string CMakeBracket(const std::string& text)
 {
@@ -218,9 +227,6 @@ std::string TitleShell(const Title& title)
 
 std::string TitleNsis(const Title& title)
 {
-    std::string doubled;
-    for (const char c : title.text[Name])
-        doubled += c == '&' ? "&&" : std::string(1, c);
     std::string out = "; " + Origin(title);
     out += "!define TITLE_NAME " + NsisString(title.text[Name]) + "\n";
     out += "!define TITLE_DIRECTORY " + NsisString(title.directoryInCodePage) + "\n";
@@ -229,7 +235,7 @@ std::string TitleNsis(const Title& title)
         out += std::string("!define TITLE_") + KeyName(static_cast<Key>(k)) + " " + NsisString(title.values[k].text) +
             "\n";
     out += "; The name as the wizard's pages show it, where a single & marks a shortcut.\n";
-    out += "!define TITLE_NAME_DOUBLED_AMPERSANDS " + NsisString(doubled) + "\n";
+    out += "!define TITLE_NAME_DOUBLED_AMPERSANDS " + NsisString(DoubledAmpersands(title.text[Name])) + "\n";
     out += "; The languages, in the order of the title file: TITLE_LANGUAGE_<n> (1 to\n"
            "; the count) is the code, with Windows' primary language id, the code page\n"
            "; and NSIS's language (empty where NSIS has none). Their names and texts are\n"
@@ -253,12 +259,6 @@ std::string TitleNsis(const Title& title)
 // each language NSIS has, with the game's name in it.
 std::string TitleNsisLanguages(const Title& title)
 {
-    const auto doubled = [](const std::string& text) {
-        std::string out;
-        for (const char c : text)
-            out += c == '&' ? "&&" : std::string(1, c);
-        return out;
-    };
     std::string out = "\xEF\xBB\xBF; " + Origin(title);
     std::string pages = "!macro TITLE_INSTALLER_LANGUAGES\n";
     for (std::size_t i = 0; i < title.languages.size(); ++i) {
@@ -269,7 +269,7 @@ std::string TitleNsisLanguages(const Title& title)
             language.values[Name].line != 0 ? language.values[Name].text : title.values[Name].text;
         if (language.values[Name].line != 0) {
             out += prefix + "_NAME " + NsisString(name) + "\n";
-            out += prefix + "_NAME_DOUBLED_AMPERSANDS " + NsisString(doubled(name)) + "\n";
+            out += prefix + "_NAME_DOUBLED_AMPERSANDS " + NsisString(DoubledAmpersands(name)) + "\n";
         }
         for (int k = FirstMessage; k <= LastMessage; ++k)
             out += prefix + "_" + KeyName(static_cast<Key>(k)) + " " + NsisString(language.values[k].text) + "\n";
@@ -281,7 +281,7 @@ std::string TitleNsisLanguages(const Title& title)
         id += "}";
         pages += std::string("    !insertmacro MUI_LANGUAGE ") + NsisString(language.row->nsis) + "\n";
         pages += "    LangString TITLE_GAME_NAME " + id + " " + NsisString(name) + "\n";
-        pages += "    LangString TITLE_GAME_NAME_PAGES " + id + " " + NsisString(doubled(name)) + "\n";
+        pages += "    LangString TITLE_GAME_NAME_PAGES " + id + " " + NsisString(DoubledAmpersands(name)) + "\n";
     }
     return out + pages + "!macroend\n";
 }

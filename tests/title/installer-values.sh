@@ -23,7 +23,10 @@ if ! "$reader" "$work/t/title.ini" "$work/out"; then
     fail "the title was refused"
     checks_done
 fi
-: >"$work/game/Quor.exe"
+# The game's program, under the title's name.
+# shellcheck source=/dev/null disable=SC2154 # written by the reader
+game_exe=$(. "$work/out/title.sh" && echo "$TITLE_GameExeName")
+: >"$work/game/$game_exe"
 bash "$source_dir/installer/files.sh" "$work/game" 245 "$work/files.nsh" || exit 1
 "$makensis" -V4 "-DTITLE_NSH=$work/out/title.nsh" -DTITLE_CODEPAGE=1252 "-DFILES_NSH=$work/files.nsh" \
     "-DICON=$work/out/icon.ico" "-DOUTFILE=$work/installer.exe" "$source_dir/installer/Game.nsi" >"$work/log" 2>&1

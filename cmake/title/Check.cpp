@@ -428,7 +428,7 @@ void CheckLanguages(Title& title)
     for (int k = Name; k <= LastMessage; ++k) {
         const Key key = static_cast<Key>(k);
         const std::string outside = FirstOutsideAscii(title.values[key].text);
-        if ((k == Name || k >= FirstMessage) && !outside.empty() && outside.find("control") == std::string::npos)
+        if (LanguageKey(k) && !outside.empty() && outside.find("control") == std::string::npos)
             title.Refuse(key,
                          "holds " + outside +
                              "; with languages the default texts are printable ASCII: they are shown on every "
@@ -441,7 +441,7 @@ void CheckLanguages(Title& title)
         Converter converter(("CP" + std::to_string(codepage)).c_str(), "UTF-8");
         for (int k = Name; k <= LastMessage; ++k) {
             const Key key = static_cast<Key>(k);
-            if (k != Name && k < FirstMessage)
+            if (!LanguageKey(k))
                 continue;
             const Value& value = language.values[key];
             CheckText(title, converter, codepage, key, value, language.where(key), language.text[key]);

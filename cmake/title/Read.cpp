@@ -160,13 +160,23 @@ int ReadSection(Title& title, int number, const std::string& name)
     return section;
 }
 
+// A key's value from line NUMBER into its slot, or refused when the key was
+// given before.
+void Store(Title& title, Value& slot, int number, const std::string& where, const std::string& value)
+{
+    if (slot.line != 0)
+        title.Refuse(number, where, "key given twice (first on line " + std::to_string(slot.line) + ")");
+    else
+        slot = {value, number};
+}
+
 // A key of a [messages LANG] section: its name or one of the six texts.
 void ReadLanguageKey(Language& language, Title& title, int number, const std::string& key, const std::string& value)
 {
     const std::string inSection = "[messages " + std::string(language.row->code) + "] ";
     int found = KeyCount;
     for (int k = Name; k <= LastMessage; ++k) {
-        if ((k == Name || k >= FirstMessage) && key == Keys[k].name)
+        if (LanguageKey(k) && key == Keys[k].name)
             found = k;
     }
     if (found == KeyCount) {
@@ -174,11 +184,7 @@ void ReadLanguageKey(Language& language, Title& title, int number, const std::st
                      "unknown key (the keys of a language are: name " + KeysOf(Messages) + ")");
         return;
     }
-    Value& slot = language.values[found];
-    if (slot.line != 0)
-        title.Refuse(number, inSection + key, "key given twice (first on line " + std::to_string(slot.line) + ")");
-    else
-        slot = {value, number};
+    Store(title, language.values[found], number, inSection + key, value);
 }
 
 // A key = value line of a section, matched against that section's keys whole.
@@ -215,11 +221,7 @@ void ReadKey(Title& title, int number, int section, const std::string& line)
                      "unknown key (the keys of [" + std::string(Sections[section]) + "] are: " + KeysOf(section) + ")");
         return;
     }
-    Value& slot = title.values[found];
-    if (slot.line != 0)
-        title.Refuse(number, inSection + key, "key given twice (first on line " + std::to_string(slot.line) + ")");
-    else
-        slot = {Trimmed(line.substr(equals + 1)), number};
+    Store(title, title.values[found], number, inSection + key, Trimmed(line.substr(equals + 1)));
 }
 
 // Every key of [title], [settings] and [messages], with a value.
@@ -246,7 +248,7 @@ void RefuseMissingTexts(Title& title)
         for (int k = Name; k <= LastMessage; ++k) {
             const Key key = static_cast<Key>(k);
             const Value& value = language.values[k];
-            if (k != Name && k < FirstMessage)
+            if (!LanguageKey(k))
                 continue;
             if (value.line == 0 && k != Name)
                 title.Refuse(language.line, language.where(key), "missing: every text of a language must be given");

@@ -39,6 +39,11 @@ constexpr Key FirstSetting = DescriptorFileName;
 constexpr Key LastSetting = DescriptorKey;
 constexpr Key FirstMessage = Caption;
 constexpr Key LastMessage = CannotFindGame;
+// What a [messages LANG] section holds: a name and the six texts.
+constexpr bool LanguageKey(int k)
+{
+    return k == Name || (k >= FirstMessage && k <= LastMessage);
+}
 
 const char* KeyName(Key key);
 Section SectionOf(Key key);

@@ -121,11 +121,6 @@ std::string Hex(unsigned value)
 }
 
 // The keys a language gives: its name, then the caption and the five texts.
-bool LanguageKey(int k)
-{
-    return k == Name || (k >= FirstMessage && k <= LastMessage);
-}
-
 const char* const DirectoryMaxComment = "The longest directory the game starts from: its command line\n";
 
 } // namespace
@@ -176,7 +171,7 @@ std::string TitleShell(const Title& title)
     for (int k = FirstSetting; k <= LastSetting; ++k)
         set(KeyName(static_cast<Key>(k)), title.values[k].text);
     for (int k = Name; k <= LastMessage; ++k) {
-        if (k != Name && k < FirstMessage)
+        if (!LanguageKey(k))
             continue;
         set(KeyName(static_cast<Key>(k)), title.text[k]);
         set(std::string(KeyName(static_cast<Key>(k))) + "_utf8", title.values[k].text);

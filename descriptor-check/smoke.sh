@@ -28,6 +28,11 @@ if [ $# -eq 4 ]; then
     source "$(dirname "$0")/../shell/wine.sh"
     wine_prefix_start "$2" "$3" "$4" || exit 1
     runner=(timeout "$WINE_RUN_SECONDS" "$WINE")
+    # One server for all the runs: else each start under emulation pays for
+    # Wine's services starting again, seconds each. They start with the first
+    # program and live as long as the server: started here, they hold no
+    # run's output open.
+    "$WINE_SERVER" -p && "${runner[@]}" "$1" --version >/dev/null 2>&1 </dev/null || exit 1
 fi
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"; [ ${#runner[@]} -eq 0 ] || wine_prefix_end' EXIT

@@ -69,32 +69,32 @@ bool MakeFolders(const std::string& path)
 
 } // namespace
 
-int main(int argc, char** argv)
+int title::Tool(const std::vector<std::string>& arguments, std::string& out, std::string& err)
 {
-    if (argc == 2 && std::string(argv[1]) == "--languages") {
-        std::fputs(title::LanguageTable().c_str(), stdout);
+    if (arguments.size() == 1 && arguments[0] == "--languages") {
+        out += title::LanguageTable();
         return 0;
     }
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: title TITLE.ini OUTDIR | title --languages\n");
+    if (arguments.size() != 2) {
+        err += "usage: title TITLE.ini OUTDIR | title --languages\n";
         return 2;
     }
     // Transliteration (the disc's volume from the name) follows the locale.
     std::setlocale(LC_ALL, "C.UTF-8");
     title::Title title;
-    title.file = argv[1];
-    const std::string outdir = argv[2];
+    title.file = arguments[0];
+    const std::string& outdir = arguments[1];
     std::string bytes;
     struct stat info {};
     if (stat(title.file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !ReadFile(title.file, bytes)) {
-        std::fprintf(stderr, "%s: no such title file (or not readable)\n", title.file.c_str());
+        err += title.file + ": no such title file (or not readable)\n";
         return 1;
     }
     const std::size_t slash = title.file.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : title.file.substr(0, slash == 0 ? 1 : slash);
     char* resolved = realpath(folder.c_str(), nullptr);
     if (resolved == nullptr) {
-        std::fprintf(stderr, "%s: cannot find its folder\n", title.file.c_str());
+        err += title.file + ": cannot find its folder\n";
         return 1;
     }
     title.folder = resolved;
@@ -108,10 +108,8 @@ int main(int argc, char** argv)
         std::stable_sort(title.refusals.begin(), title.refusals.end(),
                          [](const title::Refusal& a, const title::Refusal& b) { return a.line < b.line; });
         for (const title::Refusal& refusal : title.refusals)
-            std::fprintf(stderr, "%s:%d: %s: %s\n", title.file.c_str(), refusal.line, refusal.where.c_str(),
-                         refusal.why.c_str());
-        std::fprintf(stderr, "%s: %zu mistake(s); nothing was built from it\n", title.file.c_str(),
-                     title.refusals.size());
+            err += title.file + ":" + std::to_string(refusal.line) + ": " + refusal.where + ": " + refusal.why + "\n";
+        err += title.file + ": " + std::to_string(title.refusals.size()) + " mistake(s); nothing was built from it\n";
         return 1;
     }
 
@@ -122,14 +120,27 @@ int main(int argc, char** argv)
         {"icon.ico", title::IcoFile(title.iconImage)},
     };
     if (!MakeFolders(outdir)) {
-        std::fprintf(stderr, "%s: cannot make the folder\n", outdir.c_str());
+        err += outdir + ": cannot make the folder\n";
         return 2;
     }
     for (const auto& [name, content] : files) {
         if (!Update(outdir + "/" + name, content)) {
-            std::fprintf(stderr, "%s/%s: cannot write it\n", outdir.c_str(), name);
+            err += outdir + "/" + name + ": cannot write it\n";
             return 2;
         }
     }
     return 0;
 }
+
+// The tests' build of the reader (tests/title) calls title::Tool in their own process.
+#ifndef TITLE_TOOL_NO_MAIN
+int main(int argc, char** argv)
+{
+    std::string out;
+    std::string err;
+    const int status = title::Tool(std::vector<std::string>(argv + 1, argv + argc), out, err);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(err.data(), 1, err.size(), stderr);
+    return status;
+}
+#endif

@@ -1,7 +1,8 @@
 // The title file's reader: what it reads, what it derives, and the pieces
 // that check and write it. The configure step compiles these files into one
 // host program (cmake/read-title.cmake); the host build compiles them as the
-// target title_tool too, for the tests and the sanitizers.
+// target title_tool too, for the tests and the sanitizers, and its title tests
+// call the program's own Tool in their process (tests/title).
 #pragma once
 
 #include <cstddef>
@@ -153,6 +154,11 @@ std::string TitleShell(const Title& title);
 std::string TitleNsis(const Title& title);
 std::string TitleNsisLanguages(const Title& title);
 std::string TitleCMake(const Title& title);
+
+// What the program does with its arguments (those after its name, as main
+// gets them): its exit status, and what it prints on standard output and on
+// standard error (Main.cpp).
+int Tool(const std::vector<std::string>& arguments, std::string& out, std::string& err);
 
 // Text helpers the pieces share.
 // The code point at text[at], advancing at; -1 for a byte that is not UTF-8.

@@ -1,12 +1,8 @@
 # The title's reader, tested on this machine. Included by
 # cmake/read-title.cmake for the host builds, where the reader is the target
 # title_tool, built with the build's warnings and, in host-asan, its
-# sanitizers.
-
-# title_refusals (the top-level CMakeLists.txt adds it once this file has
-# run) takes that reader rather than one of its own.
-cmake_language(DEFER CALL set_tests_properties title_refusals PROPERTIES
-    ENVIRONMENT "TITLE_TOOL=$<TARGET_FILE:title_tool>")
+# sanitizers. Its tables of titles, title_refusals, are a GoogleTest program
+# of the host build (CMakeLists.txt beside this file).
 
 # What makensis makes of the names that need quoting: the installer is
 # compiled, not run (makensis -V4 prints each command as it will run it).

@@ -17,7 +17,8 @@ BUILD_PACKAGES=(cmake make g++ libgtest-dev mingw-w64 wine64)
 # 64-bit Wine's preloader, without which its programs now and then die at
 # start (shell/wine.sh).
 BUILD_PACKAGES+=(wine64-preloader)
-# wrestool and icotool, with which tests/exe/check-exe.sh reads the icon.
+# wrestool and icotool, with which tests/exe/check-installer.sh reads the
+# installer's manifest and icon.
 BUILD_PACKAGES+=(icoutils)
 # The disc image (tools/disc.sh) and signing (tools/sign.sh), both tested by
 # the win32 preset.

@@ -3,17 +3,17 @@
 # Checks tools/sign.sh with a throwaway self-signed code-signing certificate
 # made here: the signed copy verifies with that certificate as the trusted
 # root, fails once one byte is changed, passes the same inspection as the
-# unsigned file (tests/exe/check-exe.sh), and the unsigned file is left as it
+# unsigned file (tests/exe/ExeCheck.cpp), and the unsigned file is left as it
 # was. Wrong or missing certificate, key or password: an error and nothing
 # written. A chain that leads to no trusted root (self-signed, or from a
 # throwaway authority the system's roots lack): one line that says so and
 # names --ca-file, nothing written; with --ca-file naming the root, signed.
 # Leaves the signed copy in OUT_DIR/Launcher.exe for the scenario that runs
 # it under Wine.
-#   sign-check.sh OBJDUMP LAUNCHER_EXE OUT_DIR
+#   sign-check.sh EXE_CHECK LAUNCHER_EXE OUT_DIR   (EXE_CHECK: the build's exe-check)
 set -u
-[ $# -eq 3 ] || { echo "usage: $0 OBJDUMP LAUNCHER_EXE OUT_DIR" >&2; exit 2; }
-objdump=$1 launcher=$2 out=$3
+[ $# -eq 3 ] || { echo "usage: $0 EXE_CHECK LAUNCHER_EXE OUT_DIR" >&2; exit 2; }
+exe_check=$1 launcher=$2 out=$3
 # shellcheck source=/dev/null # generated at configure time
 source "${TITLE_SH:?names the title values of the build}" || exit 1
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -86,7 +86,7 @@ done
 rm -f "$out/changed.exe"
 
 # The same inspection as the unsigned file.
-bash "$root/tests/exe/check-exe.sh" "$objdump" "$signed" i386 | sed 's/^/    /'
+"$exe_check" "$signed" i386 "$TITLE_SH" | sed 's/^/    /'
 check "inspection of the signed file" 0 "${PIPESTATUS[0]}"
 
 # Signing from a PKCS#12 file, the password from the environment.

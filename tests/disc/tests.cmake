@@ -24,7 +24,7 @@ set_tests_properties(win32_disc_image PROPERTIES
 # tools/sign.sh with a throwaway certificate; the signed copy it leaves then
 # runs the later-run scenario under Wine.
 add_test(NAME sign_check
-         COMMAND bash ${disc_source_dir}/sign-check.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Launcher>
+         COMMAND bash ${disc_source_dir}/sign-check.sh ${exe_check_tool} $<TARGET_FILE:Launcher>
                  ${disc_work_dir}/signed)
 set_tests_properties(sign_check PROPERTIES LABELS sign TIMEOUT 120 FIXTURES_SETUP win32_signed
     ENVIRONMENT TITLE_SH=${TITLE_DIR}/title.sh)

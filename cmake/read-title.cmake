@@ -9,7 +9,7 @@ set(LAUNCHER_TITLE ${PROJECT_SOURCE_DIR}/titles/quorvale/title.ini
 set(TITLE_DIR ${PROJECT_BINARY_DIR}/title)
 
 set(title_source_dir ${PROJECT_SOURCE_DIR}/cmake/title)
-set(title_sources Main.cpp Read.cpp Check.cpp Languages.cpp Icon.cpp Write.cpp)
+set(title_sources Main.cpp Read.cpp Check.cpp Languages.cpp Icon.cpp Write.cpp ToolMain.cpp)
 list(TRANSFORM title_sources PREPEND ${title_source_dir}/)
 set(title_tool ${PROJECT_BINARY_DIR}/title-tool/title)
 
@@ -64,6 +64,13 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 # On this machine the reader is a target as well, built with the build's own
 # warnings and sanitizers, and checked by clang-tidy and the title's tests.
 if(NOT CMAKE_CROSSCOMPILING)
-    add_executable(title_tool ${title_sources})
+    # A library, which the title's tests link too: clang-tidy checks each
+    # source once.
+    set(title_reader_sources ${title_sources})
+    list(REMOVE_ITEM title_reader_sources ${title_source_dir}/ToolMain.cpp)
+    add_library(title_reader STATIC ${title_reader_sources})
+    target_include_directories(title_reader PUBLIC ${title_source_dir})
+    add_executable(title_tool ${title_source_dir}/ToolMain.cpp)
+    target_link_libraries(title_tool PRIVATE title_reader)
     include(${PROJECT_SOURCE_DIR}/tests/title/tests.cmake)
 endif()

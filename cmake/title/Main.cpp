@@ -131,16 +131,3 @@ int title::Tool(const std::vector<std::string>& arguments, std::string& out, std
     }
     return 0;
 }
-
-// The tests' build of the reader (tests/title) calls title::Tool in their own process.
-#ifndef TITLE_TOOL_NO_MAIN
-int main(int argc, char** argv)
-{
-    std::string out;
-    std::string err;
-    const int status = title::Tool(std::vector<std::string>(argv + 1, argv + argc), out, err);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fwrite(err.data(), 1, err.size(), stderr);
-    return status;
-}
-#endif

@@ -115,5 +115,5 @@ if [ -z "$title" ]; then
         cmake -B "$dir" -DSCENARIO_TEMPLATE="$PWD/build/win32/tests/wine/prefix-template" >/dev/null
     fi
     cmake --build "$dir" --parallel "$(nproc)"
-    run_tests win32 "$dir" -R '^(exe-check|win32_language_.*)$'
+    run_tests win32 "$dir" -R '^(exe-check|win32_languages_.*)$'
 fi

@@ -12,9 +12,9 @@
 #       Runs scenarios.exe ARG... in a copy of TEMPLATE named NAME. With
 #       DISC_DIR set, drive D: may show the disc image found there; with
 #       INSTALLER_DIR, the NSIS installer's variants; SCENARIO_ROWS=proof
-#       runs only the rows marked Proof; SCENARIO_LOCALE, the locale Wine
-#       runs in, and SCENARIO_LANGUAGE=N the rows marked Language with the
-#       texts of the title's N-th language (0: its default texts).
+#       runs only the rows marked Proof; SCENARIO_LANGUAGES="NAME=LOCALE=N
+#       ...", for each in turn the rows marked Language with the texts of the
+#       title's N-th language (0: its default texts), Wine in that locale.
 #
 # Every name, text and limit comes from the build's title: TITLE_SH names its
 # title.sh (CMake passes it).
@@ -27,16 +27,17 @@ fi
 # shellcheck source=/dev/null # generated at configure time
 source "$TITLE_SH"
 # Wine takes the environment and file names in the locale's character set,
-# which must be UTF-8 for 8-bit texts to arrive. SCENARIO_LOCALE names the
-# locale a language's rows run in: Wine takes the code page and the user's
-# language from it.
-if [ -n "${SCENARIO_LOCALE:-}" ]; then
-    if [ "$(LC_ALL=$SCENARIO_LOCALE locale charmap 2>/dev/null)" != UTF-8 ]; then
-        echo "suite.sh: no UTF-8 locale $SCENARIO_LOCALE on this machine (shell/deps.sh installs Debian's locales-all)" >&2
+# which must be UTF-8 for 8-bit texts to arrive. A language's rows run in its
+# locale: Wine takes the code page and the user's language from it.
+read -r -a languages <<<"${SCENARIO_LANGUAGES:-}"
+for language in "${languages[@]}"; do
+    locale=${language#*=} locale=${locale%=*}
+    if [ "$(LC_ALL=$locale locale charmap 2>/dev/null)" != UTF-8 ]; then
+        echo "suite.sh: no UTF-8 locale $locale on this machine (shell/deps.sh installs Debian's locales-all)" >&2
         exit 2
     fi
-    export LC_ALL=$SCENARIO_LOCALE
-elif [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
+done
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
     export LC_ALL=C.UTF-8
 fi
 # shellcheck source=../../shell/wine.sh
@@ -96,7 +97,7 @@ locale_keys=(
 )
 registry_lines() {
     local keys=""
-    [ -z "${SCENARIO_LOCALE:-}" ] || keys=$(printf '[%s\n' "${locale_keys[@]}")
+    [ ${#languages[@]} -eq 0 ] || keys=$(printf '[%s\n' "${locale_keys[@]}")
     sed -E -e 's/^(\[.*\]) [0-9]+$/\1/' -e '/^#time=/d' -e '/^"DriverDateData"=/d' "$1" |
         keys=$keys awk 'BEGIN { RS = ""; n = split(ENVIRON["keys"], key, "\n") }
             { for (i = 1; i <= n; i++) if (index($0, key[i]) == 1) next; print; print "" }'
@@ -144,6 +145,22 @@ disc_folders() {
         --disc-installer="$(cat "$DISC_DIR/installer" 2>/dev/null || echo stand-in)")
 }
 
+# language_rows N LOCALE PREFIX SCENARIOS_EXE LAUNCHER_EXE ARG...: the rows
+# of the title's N-th language (0: the default texts), whose boxes must show
+# its texts as Windows makes them of the title file's UTF-8 in its code page,
+# not as the build made them.
+language_rows() (
+    local number=$1 key text
+    export LC_ALL=$2
+    shift 2
+    for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
+        text=TITLE_${key}_utf8
+        [ "$number" = 0 ] || text=TITLE_LANGUAGE_${number}_${key}_utf8
+        export "SCENARIO_TEXT_$key=${!text}"
+    done
+    scenarios "$@" --language="$number"
+)
+
 case ${1:-} in
 template)
     [ $# -eq 4 ] || { echo "usage: $0 template TEMPLATE SCENARIOS_EXE LAUNCHER_EXE" >&2; exit 2; }
@@ -172,19 +189,20 @@ run)
     [ -z "${INSTALLER_DIR:-}" ] || installers=(--installers="$(z_path "$INSTALLER_DIR")")
     rows=()
     [ "${SCENARIO_ROWS:-}" != proof ] || rows=(--proof)
-    # SCENARIO_LANGUAGE=N: the rows of the title's N-th language (0: the
-    # default texts), whose texts the boxes must show as Windows makes them
-    # of the title file's UTF-8 in its code page, not as the build made them.
-    if [ -n "${SCENARIO_LANGUAGE:-}" ]; then
-        rows+=(--language="$SCENARIO_LANGUAGE")
-        for key in Caption CannotFindInstaller CannotFindDescriptor CannotWriteProfile CannotSetDirectory CannotFindGame; do
-            text=TITLE_${key}_utf8
-            [ "$SCENARIO_LANGUAGE" = 0 ] || text=TITLE_LANGUAGE_${SCENARIO_LANGUAGE}_${key}_utf8
-            export "SCENARIO_TEXT_$key=${!text}"
+    if [ ${#languages[@]} -eq 0 ]; then
+        scenarios "$work/prefix" "$program" "$launcher" "${installers[@]}" "${disc_args[@]}" "${rows[@]}" "$@" ||
+            status=1
+    else
+        # One server for all the languages, kept a while between two runs:
+        # else each would pay for Wine's services starting again.
+        WINEPREFIX=$work/prefix "$WINE_SERVER" -p5 || status=1
+        for language in "${languages[@]}"; do
+            IFS='=' read -r name locale number <<<"$language"
+            echo "== language $name, in $locale"
+            language_rows "$number" "$locale" "$work/prefix" "$program" "$launcher" "${installers[@]}" "$@" ||
+                status=1
         done
     fi
-    scenarios "$work/prefix" "$program" "$launcher" "${installers[@]}" "${disc_args[@]}" "${rows[@]}" "$@" ||
-        status=1
     prefix_stop "$work/prefix" || status=1
     left=$(leftovers "$work/prefix")
     [ -z "$left" ] || { echo "$left"; status=1; }

@@ -68,7 +68,9 @@ tool_wine_locale() {
             return 1
             ;;
     esac
-    if ! locale -a 2>/dev/null | grep -qixF "${locale%.UTF-8}.utf8"; then
+    # Not grep -q: ending before "locale -a" has written all would fail the
+    # listing, under pipefail.
+    if ! locale -a 2>/dev/null | grep -ixF "${locale%.UTF-8}.utf8" >/dev/null; then
         echo "$TOOL: the title's code page $1 needs the locale $locale, which this system lacks;" \
             "as root: apt-get install locales && localedef -i ${locale%.UTF-8} -f UTF-8 $locale" >&2
         return 1

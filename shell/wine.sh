@@ -3,8 +3,8 @@
 # shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
-# message boxes. Sourced by tests/wine/suite.sh, tools/demo.sh,
-# tools/bench.sh and tools/screenshots.sh.
+# message boxes. Sourced by the tools (through shell/title-wine.sh) and the
+# Wine tests (tests/wine, descriptor-check/smoke.sh, tests/shell/helpers.sh).
 #
 # 64-bit programs in a 64-bit prefix, or with WINE_ARCH=win32 32-bit ones in a
 # 32-bit prefix: those need 32-bit Wine, which this kernel runs only under
@@ -34,15 +34,13 @@
 #   wine_descriptor FORMAT [ARG...]  writes the descriptor C:\<DescriptorFileName>
 #                                    (a printf format, line ends and all)
 #   wine_read_only FILE              a read-only view of FILE over it, until umount
-#   wine_watch_start
-#       Starts the box watcher and waits until it has listed the processes
-#       running. wine_run_launcher starts it if need be.
-#   wine_run_launcher 'C:\Dir' [VAR=VALUE...]
-#       Copies the launcher into the directory and runs it there, with the
-#       variables in its environment (it passes them on to the installer and the
-#       game). Sets WINE_STATUS to its exit status, 124 when it did not end in
-#       time. Returns once every program it started has ended, or has been
-#       ended after the time allowed.
+#   wine_run_launcher [--hold 'C:\File'] 'C:\Dir' [VAR=VALUE...]
+#       Copies the launcher into the directory and runs it there under the box
+#       watcher, with the variables in its environment (it passes them on to
+#       the installer and the game); with --hold, its boxes are left alone
+#       until that file exists. Sets WINE_STATUS to its exit status, 124 when
+#       it did not end within WINE_RUN_SECONDS. Returns once every program it
+#       started has ended, or has been ended at that time.
 #   wine_log_values WHO WHAT         values the helpers recorded in that run,
 #                                    one a line ("game cwd", "installer cwd", ...)
 #   wine_boxes                       the message boxes of that run, one a line:
@@ -176,8 +174,12 @@ wine_template_make() {
     mkdir -p "$(dirname "$1")" || return 1
     # A first boot under emulation on a busy machine has been seen to hang in
     # its services until the time limit; a second, from scratch, has not.
+    # Ending the server, rather than waiting for it, is quicker; it writes the
+    # registry back all the same.
     for attempt in 1 2; do
-        wine_template_boot "$1" "$log" && break
+        WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 150 "$WINE" wineboot -i >"$log" 2>&1 &&
+            WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 &&
+            WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k && break
         echo "wine.sh: could not make a Wine prefix in $1 (attempt $attempt of 2):" >&2
         cat "$log" >&2
         WINEPREFIX=$1 timeout 10 "$WINE_SERVER" -k 2>/dev/null
@@ -187,14 +189,6 @@ wine_template_make() {
     done
     wine_server_dir_remove "$1"
     rm -f "$log"
-}
-
-# Ending the server, rather than waiting for it, is quicker; it writes the
-# registry back all the same.
-wine_template_boot() {
-    WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 150 "$WINE" wineboot -i >"$2" 2>&1 &&
-        WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$2" 2>&1 &&
-        WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k
 }
 
 # Hard links for the hundreds of megabytes of DLLs Wine puts in a prefix; real
@@ -210,8 +204,7 @@ wine_template_copy() {
     done
 }
 
-# wine_programs_set LAUNCHER_EXE HELPER_DIR: the programs of the runs.
-wine_programs_set() {
+wine_prefix_start() {
     WINE_LAUNCHER_EXE=$1
     WINE_HELPER_DIR=$2
     local file title=${TITLE_SH:-$2/../../title/title.sh}
@@ -232,17 +225,11 @@ wine_programs_set() {
     done
     wine_environment
     WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/launcher-wine.XXXXXX")
-}
-
-wine_prefix_start() {
-    local template=${3:-}
-    wine_programs_set "$1" "$2" || return 1
     export WINEPREFIX=$WINE_SCRATCH/prefix
     WINE_C=$WINEPREFIX/drive_c
     WINE_LOGS=$WINE_C/logs
-
-    if [ -n "$template" ]; then
-        wine_template_copy "$template" "$WINEPREFIX" || return 1
+    if [ -n "${3:-}" ]; then
+        wine_template_copy "$3" "$WINEPREFIX" || return 1
     else
         wine_template_make "$WINEPREFIX" || return 1
     fi
@@ -251,7 +238,6 @@ wine_prefix_start() {
 
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
-    wine_watch_stop
     timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
     wine_server_dir_remove "$WINEPREFIX"
     if [ "${WINE_KEEP:-0}" = 1 ]; then
@@ -314,61 +300,19 @@ wine_descriptor() {
     printf "$@" >"$WINE_C/$TITLE_DescriptorFileName"
 }
 
-WINE_WATCHER=
-
-wine_watch_start() {
-    [ -z "$WINE_WATCHER" ] || return 0
-    rm -f "$WINE_LOGS"/*
-    # Without the watcher a message box would wait for a click that never comes.
-    # Its time limit covers a launcher that runs for as long as it may.
-    "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\logs\boxes.log' 'C:\logs\stop' $((2 * WINE_RUN_SECONDS)) \
-        'C:\logs\processes' </dev/null 9>&- &
-    WINE_WATCHER=$!
-    local status=0
-    WAIT_STEP=0.005 wait_until "$WINE_RUN_SECONDS" "the box watcher to list the processes running" wine_watch_listed || status=$?
-    [ "$status" -ne 2 ] || WINE_WATCHER=
-    return "$status"
-}
-
-# True once the watcher has listed the processes; 2 (give up) when it has ended.
-wine_watch_listed() {
-    [ ! -f "$WINE_LOGS/processes" ] || return 0
-    kill -0 "$WINE_WATCHER" 2>/dev/null && return 1
-    local status=0
-    wait "$WINE_WATCHER" || status=$?
-    echo "wine.sh: the box watcher ended with status $status before listing the processes" >&2
-    return 2
-}
-
-# Tells the watcher to stop once the run's programs have ended, and waits.
-wine_watch_stop() {
-    [ -n "$WINE_WATCHER" ] || return 0
-    : >"$WINE_LOGS/stop"
-    local status=0
-    wait "$WINE_WATCHER" || status=$?
-    WINE_WATCHER=
-    case $status in
-        0) ;;
-        3) echo "wine.sh: programs still running $((2 * WINE_RUN_SECONDS)) s after the watcher started; ended" >&2 ;;
-        *) echo "wine.sh: the box watcher ended with status $status" >&2 ;;
-    esac
-}
-
 wine_run_launcher() {
+    local hold=()
+    if [ "$1" = --hold ]; then hold=("$1" "$2"); shift 2; fi
     local dir
     dir=$(wine_c_path "$1") || return 1
-    shift
     mkdir -p "$dir" && cp "$WINE_LAUNCHER_EXE" "$dir/Launcher.exe" || return 1
-    wine_watch_start || return 1
-
+    rm -f "$WINE_LOGS"/*
     # Started from inside the prefix's C:, so its current directory is $1.
+    # Without the watcher a message box would wait for a click that never
+    # comes; the launcher does not wait for the game, the watcher does.
     WINE_STATUS=0
-    (cd "$dir" && env TEST_LOG='C:\logs\run.log' "$@" \
-        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null 9>&-) || WINE_STATUS=$?
-
-    # The game is not waited for by the launcher: the watcher waits for it.
-    wine_watch_stop
-    return 0
+    (cd "$dir" && env TEST_LOG='C:\logs\run.log' "${@:2}" "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\logs\boxes.log' \
+        "$WINE_RUN_SECONDS" "${hold[@]}" "$1\\Launcher.exe" </dev/null 9>&-) || WINE_STATUS=$?
 }
 
 wine_log_values() {
@@ -381,8 +325,7 @@ wine_log_values() {
 }
 
 wine_boxes() {
-    [ -f "$WINE_LOGS/boxes.log" ] && cat "$WINE_LOGS/boxes.log"
-    return 0
+    cat "$WINE_LOGS/boxes.log" 2>/dev/null || true
 }
 
 wine_box() {

@@ -30,7 +30,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 self=$root/tools/$(basename "$0")
-TOOL=screenshots.sh
 
 # Each box: file name, exit status, the title's text (TITLE_<key>). The
 # caption is always TITLE_Caption.
@@ -91,13 +90,21 @@ box_alone() {
 # shellcheck disable=SC2143
 only_window() { [ -z "$(viewable_windows | grep -v "^$1 ")" ]; }
 
-# Shoots the window once it has stayed the same for a second, so that a box
-# still being drawn, or not yet activated, is never taken. Under emulation
-# Wine may take a while over either.
-shoot() {
-    local same=0
+# focus_and_shoot ID FILE WHAT: gives the window the keyboard, as the player's
+# click would, and shoots it. With no window manager, X gives the focus: from
+# the root window first, so that Wine hears of it even when the focus was on
+# the window already. The pointer goes to a corner, where it touches nothing.
+# The shot is taken once the window has stayed the same for a second, so that
+# a box still being drawn, or not yet activated, is never taken. Under
+# emulation Wine may take a while over either.
+focus_and_shoot() {
+    local screen same=0
+    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$1" ||
+        die "could not give $3 the keyboard focus"
     rm -f "$WINE_SCRATCH/previous.ppm"
-    WAIT_STEP=0.2 wait_until $((3 * WINE_RUN_SECONDS)) "a steady picture of window $1" steady_shot "$1" "$2"
+    WAIT_STEP=0.2 wait_until $((3 * WINE_RUN_SECONDS)) "a steady picture of window $1" steady_shot "$1" "$2" ||
+        die "could not take a steady picture of $3"
 }
 
 # steady_shot ID FILE: shoots the window to FILE; true once five shots in a
@@ -123,9 +130,8 @@ steady_shot() {
 # not a console.
 gui_installer() {
     local copy offset
-    wine_put 'C:\Setup' || return 1
     copy=$(wine_c_path "C:\\Setup\\$TITLE_InstallerName")
-    cp "$installer_stand_in" "$copy" || return 1
+    wine_put 'C:\Setup' && cp "$installer_stand_in" "$copy" || return 1
     # The subsystem field: 92 bytes into the PE header, whose offset is at 60.
     offset=$(od -An -t u4 -j 60 -N 4 "$copy" | tr -d ' ')
     [ "$(od -An -t u2 -j $((offset + 92)) -N 2 "$copy" | tr -d ' ')" = 3 ] ||
@@ -133,10 +139,11 @@ gui_installer() {
     printf '\002' | dd of="$copy" bs=1 seek=$((offset + 92)) conv=notrunc status=none
 }
 
-# Arranges the world for one box in the new prefix. The game's directory is
-# the title's own (Wine names its files in UTF-8). The launcher reads whatever
-# descriptor it finds once the installer has ended, so the descriptor is put
-# in place here, in the code page, and the stand-in installer only ends.
+# Arranges the world for one box, or for the wizard, in the new prefix. The
+# game's directory is the title's own (Wine names its files in UTF-8). The
+# launcher reads whatever descriptor it finds once the installer has ended,
+# so the descriptor is put in place here, in the code page, and the stand-in
+# installer only ends.
 arrange() {
     case $1 in
         cannot-find-install-prog)
@@ -151,10 +158,8 @@ arrange() {
             gui_installer
             wine_descriptor '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$TITLE_INSTALL_DIRECTORY"
             # Not even root can write through a read-only view of the file.
-            local ini=$WINE_C/windows/win.ini
-            if ! wine_read_only "$ini"; then
-                die "could not mount a read-only WIN.INI (this runs in shell/namespace.sh, which allows mounts)"
-            fi ;;
+            wine_read_only "$WINE_C/windows/win.ini" ||
+                die "could not mount a read-only WIN.INI (this runs in shell/namespace.sh, which allows mounts)" ;;
         cannot-set-current-directory)
             # The directory is gone.
             wine_entry "$TITLE_INSTALL_DIRECTORY" ;;
@@ -162,29 +167,31 @@ arrange() {
             # The directory is there, the game is not.
             wine_entry "$TITLE_INSTALL_DIRECTORY"
             wine_put "$TITLE_INSTALL_DIRECTORY_utf8" ;;
+        wizard)
+            wine_entry "$TITLE_NotInstalledMarker"
+            wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\\Setup" ;;
     esac
 }
 
-end_box() {
-    umount "$WINE_C/windows/win.ini" 2>/dev/null || true
-    wine_prefix_end
-}
-
-# launch_in_background SECONDS [NAME=VALUE...]: starts C:\Setup\Launcher.exe
-# with those variables, for at most SECONDS; its exit status goes to
+# start_run WORLD SECONDS: a fresh prefix, arranged for WORLD, and the
+# launcher started from C:\Setup in the background, for at most SECONDS, its
+# boxes left to the player until C:\shot exists. Its exit status goes to
 # $WINE_SCRATCH/status, and $run is its job.
-launch_in_background() {
-    local seconds=$1 setup
-    shift
-    setup=$(wine_c_path 'C:\Setup')
-    mkdir -p "$setup" && cp "$launcher" "$setup/Launcher.exe"
+start_run() {
+    wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
+    trap end_run EXIT
+    export DISPLAY=$display
+    arrange "$1"
     (
-        code=0
-        cd "$setup" && env "$@" timeout "$seconds" "$WINE" Launcher.exe \
-            </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 || code=$?
-        echo "$code" >"$WINE_SCRATCH/status"
+        WINE_RUN_SECONDS=$2 wine_run_launcher --hold 'C:\shot' 'C:\Setup' >>"$WINE_SCRATCH/wine.log" 2>&1
+        echo "$WINE_STATUS" >"$WINE_SCRATCH/status"
     ) &
     run=$!
+}
+
+end_run() {
+    umount "$WINE_C/windows/win.ini" 2>/dev/null || true
+    wine_prefix_end
 }
 
 # Stops with WHAT did not appear, once the launcher has ended, and Wine's messages.
@@ -194,39 +201,27 @@ no_window() {
     die "$1 within $WINE_RUN_SECONDS s (the launcher's exit status: $(cat "$WINE_SCRATCH/status" 2>/dev/null || echo none); Wine's messages above)"
 }
 
-# focus_and_shoot ID FILE WHAT: gives the window the keyboard, as the player's
-# click would, and shoots it. With no window manager, X gives the focus: from
-# the root window first, so that Wine hears of it even when the focus was on
-# the window already. The pointer goes to a corner, where it touches nothing.
-focus_and_shoot() {
-    local screen
-    screen=$(xwininfo -display "$display" -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-    DISPLAY=$display xdotool mousemove 799 599 windowfocus --sync "$screen" windowfocus --sync "$1" ||
-        die "could not give $3 the keyboard focus"
-    shoot "$1" "$2" || die "could not take a steady picture of $3"
+# ended_with STATUS WHAT: the exit status of the run, over, must be STATUS.
+ended_with() {
+    local got
+    got=$(cat "$WINE_SCRATCH/status")
+    [ "$got" = "$1" ] || die "after $2 the launcher's exit status was $got, not $1"
 }
 
 # Provokes one box, shoots it to RAW_DIR/NAME.ppm, and checks it. On a busy
 # machine Wine now and then fails to reach the X server at all, and the
 # launcher gets no box; that is tried once more, in a fresh prefix.
 take_box() {
-    local name=$1 status=$2 key=$3 attempt=${4:-1} window id title text shown caption caption_shown
+    local name=$1 status=$2 key=$3 attempt=${4:-1} window id title text shown caption caption_shown run
     text=$texts$key shown=$texts${key}_utf8 caption=${texts}Caption caption_shown=${texts}Caption_utf8
     text=${!text} shown=${!shown} caption=${!caption} caption_shown=${!caption_shown}
     [ "$attempt" -gt 1 ] || echo "  $shown"
-    wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
-    trap end_box EXIT
-    export DISPLAY=$display
-    arrange "$name"
-
-    local run
-    launch_in_background "$WINE_RUN_SECONDS"
-
+    start_run "$name" $((2 * WINE_RUN_SECONDS))
     if ! window=$(window_of launcher.exe); then
         if [ "$attempt" -eq 1 ] && grep -q 'no driver could be loaded' "$WINE_SCRATCH/wine.log"; then
             wait "$run" || true
             echo "    Wine could not reach the X server on $display; once more" >&2
-            end_box
+            end_run
             trap - EXIT
             take_box "$name" "$status" "$key" 2
             return
@@ -251,25 +246,19 @@ $others"
         die "the box for \"$shown\" shows no error icon (expected at least 100 red pixels, got $red)"
 
     # Now the watcher reads the box as Windows sees it, and answers it.
-    "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\boxes.log' 'C:\stop' "$WINE_RUN_SECONDS" \
-        </dev/null >>"$WINE_SCRATCH/wine.log" 2>&1 &
-    local watcher=$!
+    : >"$WINE_C/shot"
     wait "$run" || true
-    : >"$WINE_C/stop"
-    wait "$watcher" || true
     timeout "$WINE_RUN_SECONDS" "$WINE_SERVER" -w || true
-
     local expected got
     # In the code page, as the program passes them and the watcher reads them.
     expected=$(wine_box "$caption" "$text")
-    got=$(cat "$WINE_C/boxes.log" 2>/dev/null || true)
+    got=$(wine_boxes)
     [ "$got" = "$expected" ] || die "the box watcher expected
     $(wine_utf8 "$TITLE_codepage" "${expected//$'\t'/  }")
 got
     $(wine_utf8 "$TITLE_codepage" "${got//$'\t'/  }")"
-    got=$(cat "$WINE_SCRATCH/status")
-    [ "$got" = "$status" ] || die "after \"$shown\" the launcher's exit status was $got, not $status"
-    end_box
+    ended_with "$status" "\"$shown\""
+    end_run
     trap - EXIT
 }
 
@@ -283,16 +272,12 @@ descriptor_written() {
 
 # The real installer, interactive, as the launcher starts it on a first run:
 # its directory page, then (Enter: Install) its finish page; Enter again ends
-# it, and the launcher must record the directory and start the game.
+# it, and the launcher must record the directory and start the game. Its
+# window is a dialog too, which the watcher is never let answer.
 take_wizard() {
     echo "  the installer's wizard"
-    wine_prefix_start "$launcher" "$helpers" "$template" || die "could not make a Wine prefix"
-    trap end_box EXIT
-    export DISPLAY=$display
-    wine_entry "$TITLE_NotInstalledMarker"
-    wine_put 'C:\Setup' "$installer" || die "could not put $installer into C:\Setup"
     local run id
-    launch_in_background $((4 * WINE_RUN_SECONDS))
+    start_run wizard $((4 * WINE_RUN_SECONDS))
     # X names a window's program in lower case, and its title in UTF-8; in
     # another language than English the title is NSIS's words for it.
     local setup=("$TITLE_name_utf8 Setup")
@@ -309,14 +294,12 @@ take_wizard() {
         die "the finish page looks like the directory page"
     DISPLAY=$display xdotool key --window "$id" Return || die "could not press Finish"
     wait "$run" || true
-    local got
-    got=$(cat "$WINE_SCRATCH/status")
-    [ "$got" = 1 ] || die "after the installer the launcher's exit status was $got, not 1"
+    ended_with 1 "the installer"
+    local got want="$TITLE_ProfileKey=$TITLE_INSTALL_DIRECTORY"
     got=$(wine_entry_line)
-    local want="$TITLE_ProfileKey=$TITLE_INSTALL_DIRECTORY"
     [ "$got" = "$want" ] ||
         die "after the installer WIN.INI held \"$(wine_utf8 "$TITLE_codepage" "$got")\", not \"$(wine_utf8 "$TITLE_codepage" "$want")\""
-    end_box
+    end_run
     trap - EXIT
 }
 
@@ -337,20 +320,16 @@ inside() {
     # whole frame itself, and takes the keyboard focus as X gives it. The caret
     # in the installer's directory field blinks only every ten minutes, so that
     # the wizard stays the same long enough to be shot.
-    local driver=$template/driver.log
-    if ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\Drivers' \
-            /v Graphics /d x11 /f >"$driver" 2>&1 ||
-        ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
-            /v Decorated /d N /f >>"$driver" 2>&1 ||
-        ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
-            /v UseTakeFocus /d N /f >>"$driver" 2>&1 ||
-        ! DISPLAY=$display WINEPREFIX=$template "$WINE" reg add 'HKCU\Control Panel\Desktop' \
-            /v CursorBlinkRate /d 600000 /f >>"$driver" 2>&1 ||
+    local settings=$template/drive_c/x11.reg
+    printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\Drivers]' '"Graphics"="x11"' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Decorated"="N"' '"UseTakeFocus"="N"' \
+        '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"CursorBlinkRate"="600000"' >"$settings"
+    if ! WINEPREFIX=$template "$WINE" reg import 'C:\x11.reg' >"$settings.log" 2>&1 ||
         ! WINEPREFIX=$template timeout 60 "$WINE_SERVER" -w; then
-        cat "$driver" >&2
+        cat "$settings.log" >&2
         die "could not switch the prefix to the X11 driver"
     fi
-    rm -f "$driver"
+    rm -f "$settings" "$settings.log"
     # Debian's Wine does not find its own fonts (Tahoma for the text, Marlett for
     # the close button) unless they are in the prefix's font directory.
     cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null ||

@@ -18,15 +18,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 title=$(title_option demo.sh "$@") || exit 2
 cd "$root"
 
-install_missing cmake make mingw-w64 wine64 jq
+install_missing cmake make mingw-w64 wine64
 
-build=$(tool_build "$title" win64)
+build=$(title_configure "$title" win64)
 echo "Building the win64 preset of ${title#"$root"/} in ${build#"$root"/}..."
 cmake --build "$build" --parallel "$(nproc)" >/dev/null
 title_load "$build"
 tool_wine_locale "$TITLE_codepage"
-installer_stand_in=$(tool_built_file "$build" test_installer)
-game_stand_in=$(tool_built_file "$build" test_game)
 
 echo "Making a scratch Wine prefix..."
 wine_prefix_start "$build/Launcher.exe" "$build/tests/wine"
@@ -34,10 +32,9 @@ trap wine_prefix_end EXIT
 tool_check_codepage "$TITLE_codepage"
 
 # The setup directory holds the installer; the game file it installs waits
-# in a directory of its own.
-wine_put 'C:\Setup\Files'
-cp "$installer_stand_in" "$(wine_c_path 'C:\Setup')/$TITLE_InstallerName"
-cp "$game_stand_in" "$(wine_c_path 'C:\Setup\Files')/$TITLE_GameExeName"
+# in a directory of its own. The stand-ins bear the title's names.
+wine_put 'C:\Setup' "$WINE_HELPER_DIR/$TITLE_InstallerName"
+wine_put 'C:\Setup\Files' "$WINE_HELPER_DIR/$TITLE_GameExeName"
 # Passed to the installer through the environment, which Wine reads as UTF-8.
 game_dir=$TITLE_INSTALL_DIRECTORY_utf8
 descriptor="C:\\$TITLE_DescriptorFileName"

@@ -5,7 +5,6 @@
 # installer and the game (tests/wine) and a watcher that reads and answers its
 # message boxes. Sourced by the tools (through shell/title-wine.sh) and the
 # Wine tests (tests/wine, descriptor-check/smoke.sh, tests/shell/helpers.sh).
-# Each function says what it does above it.
 #
 # 64-bit programs in a 64-bit prefix, or with WINE_ARCH=win32 32-bit ones in a
 # 32-bit prefix: those need 32-bit Wine, which this kernel runs only under
@@ -98,10 +97,7 @@ wine_server_pid() {
 # in UTF-8, a byte the code page lacks as \xNN.
 wine_utf8() {
     local text
-    if text=$(printf '%s' "$2" | iconv -f "CP$1" -t UTF-8 2>/dev/null); then
-        printf '%s' "$text"
-        return 0
-    fi
+    text=$(printf '%s' "$2" | iconv -f "CP$1" -t UTF-8 2>/dev/null) && { printf '%s' "$text"; return 0; }
     local LC_ALL=C out='' char i
     text=$2
     for ((i = 0; i < ${#text}; i++)); do
@@ -149,11 +145,9 @@ wine_template_make() {
 wine_template_copy() {
     local template=$1 prefix=$2 file
     cp -al "$template" "$prefix" || return 1
+    # With their times, so that the copies list like the originals.
     for file in system.reg user.reg userdef.reg drive_c/windows/win.ini drive_c/windows/system.ini; do
-        if [ -f "$template/$file" ]; then
-            # With its times, so that the copy lists like the original.
-            cp -p --remove-destination "$template/$file" "$prefix/$file" || return 1
-        fi
+        [ ! -f "$template/$file" ] || cp -p --remove-destination "$template/$file" "$prefix/$file" || return 1
     done
 }
 
@@ -168,10 +162,7 @@ wine_prefix_start() {
     [ -n "${TITLE_InstallerName:-}" ] || { echo "wine.sh: no title values; source the build's title/title.sh first" >&2; return 1; }
     for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/$TITLE_InstallerName" "$WINE_HELPER_DIR/$TITLE_GameExeName" \
         "$WINE_HELPER_DIR/decoy.exe" "$WINE_HELPER_DIR/boxwatch.exe"; do
-        if [ ! -f "$file" ]; then
-            echo "wine.sh: $file is missing; build the $WINE_ARCH preset first" >&2
-            return 1
-        fi
+        [ -f "$file" ] || { echo "wine.sh: $file is missing; build the $WINE_ARCH preset first" >&2; return 1; }
     done
     wine_environment
     WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/launcher-wine.XXXXXX")
@@ -192,10 +183,8 @@ wine_prefix_end() {
     wine_server_dir_remove "$WINEPREFIX"
     if [ "${WINE_KEEP:-0}" = 1 ]; then
         echo "wine.sh: prefix kept in $WINEPREFIX" >&2
-    else
-        case $WINE_SCRATCH in
-            */launcher-wine.*) rm -rf "$WINE_SCRATCH" ;;
-        esac
+    elif [[ $WINE_SCRATCH == */launcher-wine.* ]]; then
+        rm -rf "$WINE_SCRATCH"
     fi
     WINE_SCRATCH=
 }
@@ -217,12 +206,6 @@ wine_put() {
     mkdir -p "$dir" && { [ $# -eq 0 ] || cp "$@" "$dir/"; }
 }
 
-# wine_write_win_ini LINE...: WIN.INI of these lines, with Windows line ends,
-# as Windows itself writes the file.
-wine_write_win_ini() {
-    printf '%s\r\n' "$@" >"$WINE_C/windows/win.ini"
-}
-
 # Makes FILE unwritable, even for root: a read-only view of it mounted over
 # it, in the caller's mount namespace (shell/namespace.sh gives one), until
 # "umount FILE".
@@ -238,22 +221,10 @@ wine_ini_section() {
         inside'
 }
 
-# wine_entry VALUE: WIN.INI of the title's section alone, its key set to VALUE.
-wine_entry() {
-    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$1"
-}
-
 # The line of the title's key in its section, "<key>=<value>", whatever its case.
 wine_entry_line() {
     wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
         NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")'
-}
-
-# wine_descriptor FORMAT [ARG...]: writes the descriptor, C:\<DescriptorFileName>
-# (a printf format, line ends and all).
-wine_descriptor() {
-    # shellcheck disable=SC2059 # the format is the point
-    printf "$@" >"$WINE_C/$TITLE_DescriptorFileName"
 }
 
 # wine_run_launcher 'C:\Dir' [VAR=VALUE...]: copies the launcher into the

@@ -115,6 +115,10 @@ check_run() {
     fi
 }
 
+# win_ini LINE...: WIN.INI of these lines, with Windows line ends, as Windows
+# itself writes the file.
+win_ini() { printf '%s\r\n' "$@" >"$WINE_C/windows/win.ini"; }
+
 # first_run PROGRAM FIGURES: a first run, the installer taking
 # install_delay_ms. Adds its CPU seconds to the arrays FIGURES_process,
 # FIGURES_server and FIGURES_total. The launcher reads whatever descriptor it
@@ -123,9 +127,9 @@ check_run() {
 first_run() {
     local program=$1 status=0 before after process server
     local -n process_cpu=$2_process server_cpu=$2_server total_cpu=$2_total
-    wine_write_win_ini '[mail]' 'mapi=1'
+    win_ini '[mail]' 'mapi=1'
     rm -f "$run_log" "$times"
-    wine_descriptor '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$game_dir"
+    printf '[Setup]\r\n%s=%s\r\n' "$TITLE_DescriptorKey" "$game_dir" >"$WINE_C/$TITLE_DescriptorFileName"
     before=$(server_ticks)
     env TEST_LOG='C:\logs\run.log' TEST_INSTALL_DELAY_MS="$install_delay_ms" \
         /usr/bin/time -q -f '%U %S' -o "$times" timeout 60 "$WINE" "$program" </dev/null || status=$?
@@ -202,7 +206,7 @@ install_delay_ms=0
 first_run Launcher.exe warm
 first_run PollWait.exe warm
 install_delay_ms=3000
-wine_entry "$game_dir"
+win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$game_dir"
 later_run Launcher.exe warm
 later_run StartOnly.exe warm
 
@@ -216,7 +220,7 @@ for ((run = 1; run <= wait_runs; run++)); do
 done
 
 printf 'Starting the game on a later run, %s runs each (launcher, minimal, ...):\n' "$start_runs"
-wine_entry "$game_dir"
+win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$game_dir"
 for ((run = 1; run <= start_runs; run++)); do
     later_run Launcher.exe launcher
     later_run StartOnly.exe minimal

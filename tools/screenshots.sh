@@ -113,12 +113,10 @@ steady_shot() {
     fi
 }
 
-# take_pictures LANGUAGE PICTURE...: a fresh prefix (the last one ended) in
+# take_pictures LANGUAGE PICTURE...: a fresh prefix (the last one ended), in
 # which the pictures program (tests/wine/Pictures.cpp) arranges each picture's
-# world in turn, in the title's LANGUAGE (0: its default texts) and the
-# locale LC_ALL names, and waits until the picture named in C:\pictures\next
-# has been taken. Its messages and Wine's go to $WINE_SCRATCH/wine.log, its
-# exit status to $WINE_SCRATCH/status.
+# world in turn, in the title's LANGUAGE (0: its default texts) and the locale
+# LC_ALL names, and waits for the one it names in C:\pictures\next to be taken.
 take_pictures() {
     local language=$1 name
     shift
@@ -164,7 +162,7 @@ stopped() {
 # that it is the launcher's, captioned with the title's caption, alone on the
 # screen, and shows its icon.
 shoot_box() {
-    local name=$1 key='' box window id title shown caption_shown
+    local name=$1 key='' box window id title shown caption_shown others red
     for box in "${boxes[@]}"; do [ "${box%%|*}" != "$name" ] || key=${box#*|}; done
     shown=$texts${key}_utf8 caption_shown=${texts}Caption_utf8
     shown=${!shown} caption_shown=${!caption_shown}
@@ -173,7 +171,6 @@ shoot_box() {
     id=${window%% *} title=${window#* }
     [ "$title" = "$caption_shown" ] ||
         die "the box for \"$shown\" is captioned \"$title\" on the screen, not \"$caption_shown\""
-    local others
     others=$(box_alone "$id") ||
         die "the box for \"$shown\" is not alone on the screen; still there after $WINE_RUN_SECONDS s:
 $others"
@@ -181,7 +178,6 @@ $others"
     focus_and_shoot "$id" "$raw_dir/$shot$name.ppm" "the box for \"$shown\""
     # The picture shows the icon itself, not only that the box's icon control
     # holds one: the error icon is the only red in the box.
-    local red
     red=$(convert "$raw_dir/$shot$name.ppm" -depth 8 txt:- |
         awk -F'[(),]' 'NR > 1 && $3 >= 160 && $4 <= 90 && $5 <= 90 { n++ } END { print n + 0 }')
     [ "$red" -ge 100 ] ||
@@ -382,9 +378,7 @@ save_png() {
 }
 
 for raw in "$scratch"/raw/*.ppm; do
-    [ -f "$raw" ] || continue
-    name=$(basename "${raw%.ppm}")
-    save_png "$raw" "$scratch/png/$prefix$name.png"
+    [ ! -f "$raw" ] || save_png "$raw" "$scratch/png/$prefix$(basename "${raw%.ppm}").png"
 done
 
 # The icon as the file holds it: its one icon group, each of the 32x32 pixels

@@ -1,14 +1,9 @@
 # shellcheck shell=bash
 # What the tools that run one title's launcher under Wine share (demo.sh,
-# bench.sh, screenshots.sh): the title's build, the files that build made, and
-# the locale Wine needs for the title's code page. Sourcing it sources what
-# else they need: title.sh, deps.sh and wine.sh. Messages start with $TOOL.
+# bench.sh, screenshots.sh): the locale Wine needs for the title's code page.
+# Sourcing it sources what else they need: title.sh (the title's build),
+# deps.sh and wine.sh. Messages start with $TOOL.
 #
-#   tool_build TITLE PRESET        configures that title's build of PRESET,
-#                                  asking CMake for an account of its targets,
-#                                  and prints its folder
-#   tool_built_file BUILD TARGET   the file the build makes for TARGET, whatever
-#                                  it is named (the stand-ins of tests/wine)
 #   tool_wine_locale CODEPAGE      exports LC_ALL for Wine: the ANSI code page
 #                                  CODEPAGE, with UTF-8 file names and environment
 #   tool_check_codepage CODEPAGE   fails unless Wine's prefix (WINEPREFIX) runs
@@ -20,32 +15,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/title.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
 # shellcheck source=wine.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
-
-tool_build() {
-    local dir
-    dir=$(title_build_dir "$1" "$2")
-    # CMake answers this query at each configure (its file API).
-    mkdir -p "$dir/.cmake/api/v1/query" && : >"$dir/.cmake/api/v1/query/codemodel-v2" &&
-        title_configure "$1" "$2"
-}
-
-tool_built_file() {
-    local reply=$1/.cmake/api/v1/reply index model target path
-    index=$(find "$reply" -maxdepth 1 -name 'index-*.json' 2>/dev/null | sort | tail -n 1)
-    if [ -n "$index" ] &&
-        model=$(jq -er '.reply["codemodel-v2"].jsonFile' "$index") &&
-        target=$(jq -er --arg name "$2" \
-            'first(.configurations[0].targets[] | select(.name == $name)) | .jsonFile' "$reply/$model") &&
-        path=$(jq -er '.artifacts[0].path' "$reply/$target"); then
-        case $path in
-            /*) echo "$path" ;;
-            *) echo "$1/$path" ;;
-        esac
-    else
-        echo "$TOOL: the build in $1 gives no file of its target $2 (configure it again)" >&2
-        return 1
-    fi
-}
 
 # Wine takes its ANSI code page from the language of LC_CTYPE, even of a
 # locale the system lacks, but then reads the environment and file names as
@@ -68,7 +37,9 @@ tool_wine_locale() {
             return 1
             ;;
     esac
-    if ! locale -a 2>/dev/null | grep -qixF "${locale%.UTF-8}.utf8"; then
+    # Not grep -q: ending before "locale -a" has written all would fail the
+    # listing, under pipefail.
+    if ! locale -a 2>/dev/null | grep -ixF "${locale%.UTF-8}.utf8" >/dev/null; then
         echo "$TOOL: the title's code page $1 needs the locale $locale, which this system lacks;" \
             "as root: apt-get install locales && localedef -i ${locale%.UTF-8} -f UTF-8 $locale" >&2
         return 1

@@ -1,63 +1,14 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # WINE_STATUS, WINE_C and the like are for the callers
-# shellcheck disable=SC2154 # TITLE_*: the build's title.sh, made at configure time
+# shellcheck disable=SC2154 # TITLE_*: the build's title.sh, which callers load first
 # Runs the launcher under Wine in a scratch prefix, beside stand-ins for the
 # installer and the game (tests/wine) and a watcher that reads and answers its
-# message boxes. Sourced by tests/wine/suite.sh, tools/demo.sh,
-# tools/bench.sh and tools/screenshots.sh.
+# message boxes. Sourced by the tools (through shell/title-wine.sh) and the
+# Wine tests (tests/wine, descriptor-check/smoke.sh, tests/shell/helpers.sh).
 #
 # 64-bit programs in a 64-bit prefix, or with WINE_ARCH=win32 32-bit ones in a
 # 32-bit prefix: those need 32-bit Wine, which this kernel runs only under
 # qemu's emulation, so run the callers under shell/namespace.sh --i386.
-#
-#   wine_template_make DIR
-#       Makes a prefix in DIR (which must not exist) for wine_prefix_start to copy.
-#   wine_prefix_start LAUNCHER_EXE HELPER_DIR [TEMPLATE]
-#       Makes a new prefix, as a copy of TEMPLATE when given (far quicker), and
-#       sets WINEPREFIX, WINE_C (its drive C:) and WINE_HELPER_DIR (where the
-#       stand-in installer and game, named as the title names them, decoy.exe
-#       and boxwatch.exe are). The title's values (TITLE_*) are those the
-#       caller has loaded, else those of TITLE_SH, else those of the build the
-#       helpers come from (HELPER_DIR is <build>/tests/wine).
-#   wine_prefix_end
-#       Ends the prefix's programs and removes it (kept when WINE_KEEP=1).
-#   wine_c_path 'C:\Dir'             the Unix path of a path on drive C:, which
-#                                    Wine names in UTF-8 (8-bit characters
-#                                    given so, not in the programs' code page)
-#   wine_put 'C:\Dir' FILE...        makes the directory and copies files into it
-#   wine_write_win_ini LINE...       replaces WIN.INI with these lines
-#   wine_ini_section NAME            prints a section of WIN.INI, header included
-#   wine_entry VALUE                 replaces WIN.INI with the title's section,
-#                                    its key set to VALUE
-#   wine_entry_line                  prints the line of the title's key in its
-#                                    section, "<key>=<value>", whatever its case
-#   wine_descriptor FORMAT [ARG...]  writes the descriptor C:\<DescriptorFileName>
-#                                    (a printf format, line ends and all)
-#   wine_read_only FILE              a read-only view of FILE over it, until umount
-#   wine_watch_start
-#       Starts the box watcher and waits until it has listed the processes
-#       running. wine_run_launcher starts it if need be.
-#   wine_run_launcher 'C:\Dir' [VAR=VALUE...]
-#       Copies the launcher into the directory and runs it there, with the
-#       variables in its environment (it passes them on to the installer and the
-#       game). Sets WINE_STATUS to its exit status, 124 when it did not end in
-#       time. Returns once every program it started has ended, or has been
-#       ended after the time allowed.
-#   wine_log_values WHO WHAT         values the helpers recorded in that run,
-#                                    one a line ("game cwd", "installer cwd", ...)
-#   wine_boxes                       the message boxes of that run, one a line:
-#                                    "box caption=...<TAB>text=...<TAB>buttons=..."
-#   wine_box CAPTION TEXT            the line wine_boxes gives for a box of the
-#                                    launcher's: that caption and text, an OK
-#                                    button and an icon, owned by no window,
-#                                    not topmost
-#   wine_utf8 CODEPAGE TEXT          TEXT, in that code page, as the terminal
-#                                    shows it: in UTF-8, a byte the code page
-#                                    lacks as \xNN
-#   wine_code_page PREFIX            the ANSI code page the prefix runs with, as
-#                                    its registry (written back by its server) says
-#   wine_server_dir PREFIX           the directory the prefix's server works in
-#   wine_server_pid PREFIX [PID]     the process id of its server, if it runs
 #
 # Callers may run under "set -e": a failing step is reported, not fatal.
 # Descriptor 9 is closed for every Wine program started here: a test may hold
@@ -72,25 +23,18 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 # Finds Wine for WINE_ARCH (win64 unless set), and sets WINE, WINE_SERVER and
 # WINE_RUN_SECONDS, after which a launcher run counts as stuck.
 wine_find_tools() {
-    local loaders package
+    local package
     case ${WINE_ARCH:=win64} in
         # Debian's 64-bit loader is not on PATH; /usr/bin/wine wants the 32-bit one.
-        win64) loaders=(/usr/lib/wine/wine64 "$(command -v wine64 || true)")
-               package='64-bit Wine (Debian package wine64)'; WINE_RUN_SECONDS=30 ;;
+        win64) WINE=/usr/lib/wine/wine64 package='64-bit Wine (Debian package wine64)' WINE_RUN_SECONDS=30
+               [ -x "$WINE" ] || WINE=$(command -v wine64 || true) ;;
         # Emulated, and so several times slower, more so on a busy machine.
-        win32) loaders=(/usr/lib/wine/wine)
-               package='32-bit Wine (Debian package wine32:i386)'; WINE_RUN_SECONDS=90 ;;
+        win32) WINE=/usr/lib/wine/wine package='32-bit Wine (Debian package wine32:i386)' WINE_RUN_SECONDS=90 ;;
         *) echo "wine.sh: WINE_ARCH must be win64 or win32, not $WINE_ARCH" >&2; return 1 ;;
     esac
-    WINE=
-    for candidate in "${loaders[@]}"; do
-        if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE=$candidate; break; fi
-    done
-    WINE_SERVER=
-    for candidate in /usr/lib/wine/wineserver "$(command -v wineserver || true)"; do
-        if [ -n "$candidate" ] && [ -x "$candidate" ]; then WINE_SERVER=$candidate; break; fi
-    done
-    if [ -z "$WINE" ] || [ -z "$WINE_SERVER" ]; then
+    WINE_SERVER=/usr/lib/wine/wineserver
+    [ -x "$WINE_SERVER" ] || WINE_SERVER=$(command -v wineserver || true)
+    if [ ! -x "$WINE" ] || [ ! -x "$WINE_SERVER" ]; then
         echo "wine.sh: $package not found" >&2
         return 1
     fi
@@ -116,9 +60,9 @@ wine_environment() {
     unset DISPLAY WAYLAND_DISPLAY
 }
 
-# The directory the server of the prefix PREFIX works in: named after the
-# prefix's device and inode, inside the directory under TMPDIR that the
-# prefix's "wineserver" file names. Fails when the prefix names none.
+# wine_server_dir PREFIX: the directory the prefix's server works in, named
+# after the prefix's device and inode, in the one under TMPDIR that its
+# "wineserver" file names. Fails when the prefix names none.
 wine_server_dir() {
     local server_tmp device inode
     server_tmp=$(cat "$1/wineserver" 2>/dev/null) && [ -n "$server_tmp" ] &&
@@ -149,12 +93,11 @@ wine_server_pid() {
     return 1
 }
 
+# wine_utf8 CODEPAGE TEXT: TEXT, in that code page, as the terminal shows it:
+# in UTF-8, a byte the code page lacks as \xNN.
 wine_utf8() {
     local text
-    if text=$(printf '%s' "$2" | iconv -f "CP$1" -t UTF-8 2>/dev/null); then
-        printf '%s' "$text"
-        return 0
-    fi
+    text=$(printf '%s' "$2" | iconv -f "CP$1" -t UTF-8 2>/dev/null) && { printf '%s' "$text"; return 0; }
     local LC_ALL=C out='' char i
     text=$2
     for ((i = 0; i < ${#text}; i++)); do
@@ -165,10 +108,14 @@ wine_utf8() {
     printf '%s' "$out"
 }
 
+# wine_code_page PREFIX: the ANSI code page the prefix runs with, as its
+# registry (written back by its server) says.
 wine_code_page() {
     LC_ALL=C sed -n 's/^"ACP"="\([0-9]*\)"\r\{0,1\}$/\1/p' "$1/system.reg" | head -n1
 }
 
+# wine_template_make DIR: makes a prefix in DIR (which must not exist) for
+# wine_prefix_start to copy.
 wine_template_make() {
     wine_find_tools || return 1
     wine_environment
@@ -176,8 +123,12 @@ wine_template_make() {
     mkdir -p "$(dirname "$1")" || return 1
     # A first boot under emulation on a busy machine has been seen to hang in
     # its services until the time limit; a second, from scratch, has not.
+    # Ending the server, rather than waiting for it, is quicker; it writes the
+    # registry back all the same.
     for attempt in 1 2; do
-        wine_template_boot "$1" "$log" && break
+        WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 150 "$WINE" wineboot -i >"$log" 2>&1 &&
+            WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 &&
+            WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k && break
         echo "wine.sh: could not make a Wine prefix in $1 (attempt $attempt of 2):" >&2
         cat "$log" >&2
         WINEPREFIX=$1 timeout 10 "$WINE_SERVER" -k 2>/dev/null
@@ -189,100 +140,70 @@ wine_template_make() {
     rm -f "$log"
 }
 
-# Ending the server, rather than waiting for it, is quicker; it writes the
-# registry back all the same.
-wine_template_boot() {
-    WINEPREFIX=$1 WINEARCH=$WINE_ARCH timeout 150 "$WINE" wineboot -i >"$2" 2>&1 &&
-        WINEPREFIX=$1 timeout 30 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$2" 2>&1 &&
-        WINEPREFIX=$1 timeout 60 "$WINE_SERVER" -k
-}
-
 # Hard links for the hundreds of megabytes of DLLs Wine puts in a prefix; real
 # copies of the files that are written in place (the registry, the INI files).
 wine_template_copy() {
     local template=$1 prefix=$2 file
     cp -al "$template" "$prefix" || return 1
+    # With their times, so that the copies list like the originals.
     for file in system.reg user.reg userdef.reg drive_c/windows/win.ini drive_c/windows/system.ini; do
-        if [ -f "$template/$file" ]; then
-            # With its times, so that the copy lists like the original.
-            cp -p --remove-destination "$template/$file" "$prefix/$file" || return 1
-        fi
+        [ ! -f "$template/$file" ] || cp -p --remove-destination "$template/$file" "$prefix/$file" || return 1
     done
 }
 
-# wine_programs_set LAUNCHER_EXE HELPER_DIR: the programs of the runs.
-wine_programs_set() {
-    WINE_LAUNCHER_EXE=$1
-    WINE_HELPER_DIR=$2
-    local file title=${TITLE_SH:-$2/../../title/title.sh}
+# wine_prefix_start LAUNCHER_EXE HELPER_DIR [TEMPLATE]: makes a new prefix, as
+# a copy of TEMPLATE when given (far quicker), and sets WINEPREFIX, WINE_C (its
+# drive C:), WINE_LOGS and WINE_HELPER_DIR (where the stand-in installer and
+# game, under the title's names, decoy.exe and boxwatch.exe are).
+wine_prefix_start() {
+    WINE_LAUNCHER_EXE=$1 WINE_HELPER_DIR=$2
+    local file
     wine_find_tools || return 1
-    if [ -z "${TITLE_GameExeName:-}" ]; then
-        # shellcheck source=/dev/null # made at configure time
-        source "$title" 2>/dev/null || {
-            echo "wine.sh: no title values in $title; configure the $WINE_ARCH preset first" >&2
-            return 1
-        }
-    fi
+    [ -n "${TITLE_InstallerName:-}" ] || { echo "wine.sh: no title values; source the build's title/title.sh first" >&2; return 1; }
     for file in "$WINE_LAUNCHER_EXE" "$WINE_HELPER_DIR/$TITLE_InstallerName" "$WINE_HELPER_DIR/$TITLE_GameExeName" \
         "$WINE_HELPER_DIR/decoy.exe" "$WINE_HELPER_DIR/boxwatch.exe"; do
-        if [ ! -f "$file" ]; then
-            echo "wine.sh: $file is missing; build the $WINE_ARCH preset first" >&2
-            return 1
-        fi
+        [ -f "$file" ] || { echo "wine.sh: $file is missing; build the $WINE_ARCH preset first" >&2; return 1; }
     done
     wine_environment
     WINE_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/launcher-wine.XXXXXX")
-}
-
-wine_prefix_start() {
-    local template=${3:-}
-    wine_programs_set "$1" "$2" || return 1
     export WINEPREFIX=$WINE_SCRATCH/prefix
-    WINE_C=$WINEPREFIX/drive_c
-    WINE_LOGS=$WINE_C/logs
-
-    if [ -n "$template" ]; then
-        wine_template_copy "$template" "$WINEPREFIX" || return 1
+    WINE_C=$WINEPREFIX/drive_c WINE_LOGS=$WINEPREFIX/drive_c/logs
+    if [ -n "${3:-}" ]; then
+        wine_template_copy "$3" "$WINEPREFIX" || return 1
     else
         wine_template_make "$WINEPREFIX" || return 1
     fi
     mkdir -p "$WINE_LOGS"
 }
 
+# Ends the prefix's programs and removes it (kept when WINE_KEEP=1).
 wine_prefix_end() {
     [ -n "${WINE_SCRATCH:-}" ] || return 0
-    wine_watch_stop
     timeout 10 "$WINE_SERVER" -k 2>/dev/null || true
     wine_server_dir_remove "$WINEPREFIX"
     if [ "${WINE_KEEP:-0}" = 1 ]; then
         echo "wine.sh: prefix kept in $WINEPREFIX" >&2
-    else
-        case $WINE_SCRATCH in
-            */launcher-wine.*) rm -rf "$WINE_SCRATCH" ;;
-        esac
+    elif [[ $WINE_SCRATCH == */launcher-wine.* ]]; then
+        rm -rf "$WINE_SCRATCH"
     fi
     WINE_SCRATCH=
 }
 
+# wine_c_path 'C:\Dir': the Unix path of a path on drive C:, which Wine names
+# in UTF-8 (8-bit characters given so, not in the programs' code page).
 wine_c_path() {
-    local path=$1
-    case $path in
-        [Cc]:\\*) path=${path:3} ;;
+    case $1 in
+        [Cc]:\\*) local path=${1:3} && printf '%s/%s\n' "$WINE_C" "${path//\\//}" ;;
         *) echo "wine.sh: not a path on C: $1" >&2; return 1 ;;
     esac
-    printf '%s/%s\n' "$WINE_C" "${path//\\//}"
 }
 
+# wine_put 'C:\Dir' FILE...: makes the directory and copies the files into it.
 wine_put() {
     local dir
     dir=$(wine_c_path "$1") || return 1
     shift
     mkdir -p "$dir" && { [ $# -eq 0 ] || cp "$@" "$dir/"; }
-}
-
-wine_write_win_ini() {
-    # Windows line ends, as Windows itself writes the file.
-    printf '%s\r\n' "$@" >"$WINE_C/windows/win.ini"
 }
 
 # Makes FILE unwritable, even for root: a read-only view of it mounted over
@@ -292,99 +213,46 @@ wine_read_only() {
     mount --bind "$1" "$1" && mount -o remount,bind,ro "$1"
 }
 
+# wine_ini_section NAME: that section of WIN.INI, header included, whatever
+# the case of its name.
 wine_ini_section() {
-    # Section names are not case-sensitive in WIN.INI.
     tr -d '\r' <"$WINE_C/windows/win.ini" | awk -v name="$1" '
         /^\[/ { inside = tolower($0) == "[" tolower(name) "]" }
         inside'
 }
 
-wine_entry() {
-    wine_write_win_ini "[$TITLE_ProfileSection]" "$TITLE_ProfileKey=$1"
-}
-
+# The line of the title's key in its section, "<key>=<value>", whatever its case.
 wine_entry_line() {
-    # Keys are not case-sensitive either.
     wine_ini_section "$TITLE_ProfileSection" | awk -v key="$TITLE_ProfileKey" '
         NR > 1 && tolower(substr($0, 1, length(key) + 1)) == tolower(key "=")'
 }
 
-wine_descriptor() {
-    # shellcheck disable=SC2059 # the format is the point
-    printf "$@" >"$WINE_C/$TITLE_DescriptorFileName"
-}
-
-WINE_WATCHER=
-
-wine_watch_start() {
-    [ -z "$WINE_WATCHER" ] || return 0
-    rm -f "$WINE_LOGS"/*
-    # Without the watcher a message box would wait for a click that never comes.
-    # Its time limit covers a launcher that runs for as long as it may.
-    "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\logs\boxes.log' 'C:\logs\stop' $((2 * WINE_RUN_SECONDS)) \
-        'C:\logs\processes' </dev/null 9>&- &
-    WINE_WATCHER=$!
-    local status=0
-    WAIT_STEP=0.005 wait_until "$WINE_RUN_SECONDS" "the box watcher to list the processes running" wine_watch_listed || status=$?
-    [ "$status" -ne 2 ] || WINE_WATCHER=
-    return "$status"
-}
-
-# True once the watcher has listed the processes; 2 (give up) when it has ended.
-wine_watch_listed() {
-    [ ! -f "$WINE_LOGS/processes" ] || return 0
-    kill -0 "$WINE_WATCHER" 2>/dev/null && return 1
-    local status=0
-    wait "$WINE_WATCHER" || status=$?
-    echo "wine.sh: the box watcher ended with status $status before listing the processes" >&2
-    return 2
-}
-
-# Tells the watcher to stop once the run's programs have ended, and waits.
-wine_watch_stop() {
-    [ -n "$WINE_WATCHER" ] || return 0
-    : >"$WINE_LOGS/stop"
-    local status=0
-    wait "$WINE_WATCHER" || status=$?
-    WINE_WATCHER=
-    case $status in
-        0) ;;
-        3) echo "wine.sh: programs still running $((2 * WINE_RUN_SECONDS)) s after the watcher started; ended" >&2 ;;
-        *) echo "wine.sh: the box watcher ended with status $status" >&2 ;;
-    esac
-}
-
+# wine_run_launcher 'C:\Dir' [VAR=VALUE...]: copies the launcher into the
+# directory and runs it there under the box watcher, with the variables in its
+# environment (it passes them on to the installer and the game). Sets
+# WINE_STATUS to its exit status, 124 when it did not end within
+# WINE_RUN_SECONDS. Returns once every program it started has ended, or has
+# been ended at that time.
 wine_run_launcher() {
     local dir
     dir=$(wine_c_path "$1") || return 1
-    shift
     mkdir -p "$dir" && cp "$WINE_LAUNCHER_EXE" "$dir/Launcher.exe" || return 1
-    wine_watch_start || return 1
-
+    rm -f "$WINE_LOGS"/*
     # Started from inside the prefix's C:, so its current directory is $1.
+    # Without the watcher a message box would wait for a click that never
+    # comes; the launcher does not wait for the game, the watcher does.
     WINE_STATUS=0
-    (cd "$dir" && env TEST_LOG='C:\logs\run.log' "$@" \
-        timeout "$WINE_RUN_SECONDS" "$WINE" Launcher.exe </dev/null 9>&-) || WINE_STATUS=$?
-
-    # The game is not waited for by the launcher: the watcher waits for it.
-    wine_watch_stop
-    return 0
+    (cd "$dir" && env TEST_LOG='C:\logs\run.log' "${@:2}" "$WINE" "$WINE_HELPER_DIR/boxwatch.exe" 'C:\logs\boxes.log' \
+        "$WINE_RUN_SECONDS" "$1\\Launcher.exe" </dev/null 9>&-) || WINE_STATUS=$?
 }
 
+# wine_log_values WHO WHAT: what the helpers recorded in that run, one a line
+# ("game cwd", "installer cwd", ...).
 wine_log_values() {
-    [ -f "$WINE_LOGS/run.log" ] || return 0
-    local prefix="$1 $2="
-    while IFS= read -r line; do
-        [ "${line#"$prefix"}" != "$line" ] && printf '%s\n' "${line#"$prefix"}"
-    done <"$WINE_LOGS/run.log"
-    return 0
+    sed -n "s/^$1 $2=//p" "$WINE_LOGS/run.log" 2>/dev/null || true
 }
 
+# The message boxes of that run, one a line: "box caption=...<TAB>text=...<TAB>buttons=...".
 wine_boxes() {
-    [ -f "$WINE_LOGS/boxes.log" ] && cat "$WINE_LOGS/boxes.log"
-    return 0
-}
-
-wine_box() {
-    printf 'box caption=%s\ttext=%s\tbuttons=OK\ticon=shown\towner=none\ttopmost=no\n' "$1" "$2"
+    cat "$WINE_LOGS/boxes.log" 2>/dev/null || true
 }

@@ -11,7 +11,6 @@
 #   tools/demo.sh --title FILE     another title, in build/titles/<its folder>/win64
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-TOOL=demo.sh
 
 # A title file named relative to where the command is run.
 # shellcheck source=shell/title-wine.sh
@@ -19,48 +18,44 @@ TOOL=demo.sh
 title=$(title_option demo.sh "$@") || exit 2
 cd "$root"
 
-install_missing cmake make mingw-w64 wine64 jq
+install_missing cmake make mingw-w64 wine64
 
-build=$(tool_build "$title" win64)
+build=$(title_configure "$title" win64)
 echo "Building the win64 preset of ${title#"$root"/} in ${build#"$root"/}..."
 cmake --build "$build" --parallel "$(nproc)" >/dev/null
 title_load "$build"
 tool_wine_locale "$TITLE_codepage"
-installer_stand_in=$(tool_built_file "$build" test_installer)
-game_stand_in=$(tool_built_file "$build" test_game)
 
 echo "Making a scratch Wine prefix..."
 wine_prefix_start "$build/Launcher.exe" "$build/tests/wine"
 trap wine_prefix_end EXIT
 tool_check_codepage "$TITLE_codepage"
 
-# What the programs record and WIN.INI holds is in the title's code page.
-utf8() { wine_utf8 "$TITLE_codepage" "$1"; }
-
 # The setup directory holds the installer; the game file it installs waits
-# in a directory of its own.
-wine_put 'C:\Setup'
-cp "$installer_stand_in" "$(wine_c_path 'C:\Setup')/$TITLE_InstallerName"
-wine_put 'C:\Setup\Files'
-cp "$game_stand_in" "$(wine_c_path 'C:\Setup\Files')/$TITLE_GameExeName"
+# in a directory of its own. The stand-ins bear the title's names.
+wine_put 'C:\Setup' "$WINE_HELPER_DIR/$TITLE_InstallerName"
+wine_put 'C:\Setup\Files' "$WINE_HELPER_DIR/$TITLE_GameExeName"
 # Passed to the installer through the environment, which Wine reads as UTF-8.
 game_dir=$TITLE_INSTALL_DIRECTORY_utf8
 descriptor="C:\\$TITLE_DescriptorFileName"
 
 say() { printf '  %s\n' "$@"; }
+# What the programs record and WIN.INI holds is in the title's code page.
+utf8() { wine_utf8 "$TITLE_codepage" "$1"; }
+# What a helper recorded of WHAT in the last run.
+logged() { utf8 "$(wine_log_values "$1" "$2")"; }
 
 # Tells what the last launcher run did, from the helpers' logs, WIN.INI and
 # the drive.
 describe_run() {
-    local installer_dir copied written game_cwd game_cmdline boxes
-    installer_dir=$(utf8 "$(wine_log_values installer cwd)")
+    local installer_dir written value entry game_cmdline boxes
+    installer_dir=$(logged installer cwd) written=$(logged installer descriptor)
     if [ -n "$installer_dir" ]; then
         say "The installer started, in $installer_dir."
-        copied=$(utf8 "$(wine_log_values installer copied)")
-        if [ -n "$copied" ]; then say "It installed the game as $copied."; fi
-        copied=$(utf8 "$(wine_log_values installer copy-failed)")
-        if [ -n "$copied" ]; then say "It could not install the game as $copied."; fi
-        written=$(utf8 "$(wine_log_values installer descriptor)")
+        value=$(logged installer copied)
+        if [ -n "$value" ]; then say "It installed the game as $value."; fi
+        value=$(logged installer copy-failed)
+        if [ -n "$value" ]; then say "It could not install the game as $value."; fi
         if [ -n "$written" ]; then say "It wrote the path descriptor $written and ended."; fi
     else
         say "The installer did not start."
@@ -68,13 +63,12 @@ describe_run() {
 
     if [ -e "$WINE_C/$TITLE_DescriptorFileName" ]; then
         say "The descriptor $descriptor is still there."
-    elif [ "${written:-}" = "$descriptor" ]; then
+    elif [ "$written" = "$descriptor" ]; then
         say "The launcher removed the descriptor $descriptor."
     elif [ -n "$installer_dir" ]; then
         say "There is no descriptor $descriptor."
     fi
 
-    local entry
     entry=$(utf8 "$(wine_ini_section "$TITLE_ProfileSection")")
     if [ -n "$entry" ]; then
         say "WIN.INI holds:"
@@ -84,10 +78,9 @@ describe_run() {
         say "WIN.INI has no [$TITLE_ProfileSection] section."
     fi
 
-    game_cmdline=$(utf8 "$(wine_log_values game cmdline)")
-    game_cwd=$(utf8 "$(wine_log_values game cwd)")
+    game_cmdline=$(logged game cmdline)
     if [ -n "$game_cmdline" ]; then
-        say "The game started, in the directory $game_cwd;"
+        say "The game started, in the directory $(logged game cwd);"
         say "its command line, as Wine handed it over: $game_cmdline"
     else
         say "The game did not start."

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The helpers every script shares (shell/common.sh, tests/checks.sh) and the
-# Wine-server lookup of shell/wine.sh, on the host: a wait gives up in time
-# and says on what, a failure is counted, and the server found is the one
-# working for the prefix.
+# The helpers every script shares (shell/common.sh, tests/checks.sh), the
+# Wine-server lookup of shell/wine.sh and the tools' locale lookup, on the
+# host: a wait gives up in time and says on what, a failure is counted, the
+# server found is the one working for the prefix, and a locale there is
+# always found.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -85,6 +86,13 @@ check "none once it has ended" "" "$(wine_server_pid "$scratch/prefix" "$server"
 server=
 rm "$scratch/prefix/wineserver"
 check "none for a prefix that names no directory" "" "$(wine_server_pid "$scratch/prefix")"
+
+echo "== tool_wine_locale"
+# Under pipefail, as the tools run it: a lookup that stops reading the list of
+# locales before its end fails now and then (C.UTF-8 comes early in it).
+found=$(bash -c "set -o pipefail; source '$root/shell/title-wine.sh'; n=0
+    for _ in \$(seq 300); do tool_wine_locale 1252 && [ \"\$LC_ALL\" = C.UTF-8 ] && n=\$((n + 1)); done; echo \$n" 2>/dev/null)
+check "the locale of code page 1252, found in each of 300 lookups" 300 "$found"
 
 if [ "$bad" -ne 0 ]; then
     echo "$bad checks failed"

@@ -1,26 +1,24 @@
-// Reads and dismisses message boxes, so that a launcher run under Wine with no
-// one at the screen cannot block in one; and tells which programs a run left.
+// Runs a program with no one at the screen: reads and answers the message
+// boxes shown meanwhile, so that a launcher run under Wine cannot block in
+// one, and waits for all that the program starts.
 //
-//   boxwatch.exe LOG STOPFILE [SECONDS [PROCESSES]]
+//   boxwatch.exe LOG SECONDS [--hold FILE] PROGRAM
 //
+// PROGRAM starts in this program's current directory and environment, in a
+// job, so that what it starts (the installer, the game) is followed too.
 // Every visible dialog box (window class "#32770") is recorded once in LOG as
 // "box caption=<caption>\ttext=<message>\tbuttons=<visible buttons' answers>\t
 // icon=<shown|none>\towner=<none|window>\ttopmost=<yes|no>" and then answered
-// with OK. Which icon is shown cannot be read from another process, only
-// whether there is one; topmost marks a system-modal box. The watcher ends when STOPFILE exists, or after SECONDS
-// (default 30) so that a forgotten watcher never keeps a test waiting.
+// with OK; with --hold, boxes are left alone until FILE exists, so that a
+// picture of one can be taken first. Which icon is shown cannot be read from
+// another process, only whether there is one; topmost marks a system-modal box.
 //
-// With PROCESSES, it first writes there the Windows processes running besides
-// itself, "before<TAB>pid<TAB>name<TAB>image path" a line (the file appears
-// whole, once written). Once STOPFILE exists it goes on answering boxes until
-// every process that was not in that list has ended, so that a run is over
-// when it ends; what still runs at the time limit is ended and appended as
-// "left<TAB>pid<TAB>name<TAB>image path", and the watcher exits with 3.
-// Wine's own programs in the system directory (services, the desktop, a
+// Exits with PROGRAM's exit status once it and all it started have ended.
+// What still runs after SECONDS is ended and named on standard error; the
+// status is then 124 when PROGRAM was among it (as timeout(1) says), 125 when
+// PROGRAM could not be started. Wine's own programs in the system directory (a
 // console's host) come and go on their own and are never waited for.
 #include "HelperLog.h"
-
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -111,118 +109,6 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
-struct Process {
-    DWORD id;
-    char name[MAX_PATH];
-    char image[MAX_PATH];
-};
-
-constexpr std::size_t MaxProcesses = 256;
-
-struct ProcessList {
-    Process entries[MaxProcesses];
-    std::size_t count;
-};
-
-// The running processes but this one; false when Wine cannot tell.
-bool ListProcesses(ProcessList& list)
-{
-    list.count = 0;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more && list.count < MaxProcesses;
-         more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ProcessID == GetCurrentProcessId())
-            continue;
-        Process& process = list.entries[list.count++];
-        process.id = entry.th32ProcessID;
-        std::snprintf(process.name, sizeof process.name, "%s", entry.szExeFile);
-        std::snprintf(process.image, sizeof process.image, "?");
-        const HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (handle != nullptr) {
-            DWORD size = sizeof process.image;
-            if (!QueryFullProcessImageNameA(handle, 0, process.image, &size))
-                std::snprintf(process.image, sizeof process.image, "?");
-            CloseHandle(handle);
-        }
-    }
-    CloseHandle(snapshot);
-    return true;
-}
-
-bool Listed(const ProcessList& list, DWORD id)
-{
-    for (std::size_t i = 0; i < list.count; ++i) {
-        if (list.entries[i].id == id)
-            return true;
-    }
-    return false;
-}
-
-// Wine's own programs live in the system directory; ours never do.
-bool WineOwn(const Process& process)
-{
-    char system[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(system, sizeof system);
-    return length != 0 && length < sizeof system &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, process.image, static_cast<int>(length), system,
-                       static_cast<int>(length)) == CSTR_EQUAL &&
-        process.image[length] == '\\' && std::strchr(process.image + length + 1, '\\') == nullptr;
-}
-
-void WriteProcesses(std::FILE* file, const char* label, const Process& process)
-{
-    std::fprintf(file, "%s\t%lu\t%s\t%s\n", label, static_cast<unsigned long>(process.id), process.name, process.image);
-}
-
-// Writes the list to `path` through a file beside it, so that a reader never
-// sees half of it.
-bool WriteBefore(const char* path, const ProcessList& list)
-{
-    char partial[MAX_PATH];
-    if (std::snprintf(partial, sizeof partial, "%s.partial", path) >= static_cast<int>(sizeof partial))
-        return false;
-    std::FILE* file = std::fopen(partial, "wb");
-    if (file == nullptr)
-        return false;
-    for (std::size_t i = 0; i < list.count; ++i)
-        WriteProcesses(file, "before", list.entries[i]);
-    return std::fclose(file) == 0 && MoveFileExA(partial, path, MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-// True once no process but those of `before` and Wine's own runs; at `last`
-// ends the others and appends them to `path`.
-bool RunOver(const ProcessList& before, const char* path, bool last)
-{
-    static ProcessList now;
-    if (!ListProcesses(now))
-        return true;
-    bool over = true;
-    for (std::size_t i = 0; i < now.count; ++i) {
-        const Process& process = now.entries[i];
-        if (Listed(before, process.id) || WineOwn(process))
-            continue;
-        over = false;
-        if (!last)
-            break;
-        std::FILE* file = std::fopen(path, "ab");
-        if (file != nullptr) {
-            WriteProcesses(file, "left", process);
-            std::fclose(file);
-        }
-        const HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.id);
-        if (handle != nullptr) {
-            TerminateProcess(handle, 1);
-            WaitForSingleObject(handle, 5000);
-            CloseHandle(handle);
-        }
-    }
-    return over;
-}
-
 // Forgets boxes that have gone, so a new box that reuses a handle is still seen.
 void ForgetGoneBoxes(Watch& watch)
 {
@@ -234,47 +120,96 @@ void ForgetGoneBoxes(Watch& watch)
     watch.handledCount = kept;
 }
 
+// Wine's own programs live in the system directory; ours never do.
+bool WineOwn(const char* image)
+{
+    char system[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(system, sizeof system);
+    return length != 0 && length < sizeof system &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image, static_cast<int>(length), system,
+                       static_cast<int>(length)) == CSTR_EQUAL &&
+        image[length] == '\\' && std::strchr(image + length + 1, '\\') == nullptr;
+}
+
+// How many of the job's processes are ours; with `end`, ends each, naming it.
+std::size_t Ours(HANDLE job, bool end)
+{
+    static struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR room[255];
+    } members;
+    members.list.NumberOfAssignedProcesses = 256;
+    if (!QueryInformationJobObject(job, JobObjectBasicProcessIdList, &members, sizeof members, nullptr))
+        return 0;
+    std::size_t ours = 0;
+    for (DWORD i = 0; i < members.list.NumberOfProcessIdsInList; ++i) {
+        const DWORD id = static_cast<DWORD>(members.list.ProcessIdList[i]);
+        const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, id);
+        char image[MAX_PATH] = "?";
+        DWORD size = sizeof image;
+        if (process != nullptr && !QueryFullProcessImageNameA(process, 0, image, &size))
+            std::snprintf(image, sizeof image, "?");
+        if (!WineOwn(image)) {
+            ++ours;
+            if (end) {
+                std::fprintf(stderr, "boxwatch: still running at the time limit, ended: %lu %s\n",
+                             static_cast<unsigned long>(id), image);
+                TerminateProcess(process, 1);
+            }
+        }
+        if (process != nullptr)
+            CloseHandle(process);
+    }
+    return ours;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: boxwatch.exe LOG STOPFILE [SECONDS [PROCESSES]]\n");
-        return 2;
+    const bool held = argc == 6 && std::strcmp(argv[3], "--hold") == 0;
+    if (argc != 4 && !held) {
+        std::fprintf(stderr, "usage: boxwatch.exe LOG SECONDS [--hold FILE] PROGRAM\n");
+        return 125;
     }
     Watch watch = {};
     watch.log = argv[1];
-    const char* stopFile = argv[2];
-    const DWORD limit = (argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30) * 1000;
-    const char* processes = argc > 4 ? argv[4] : nullptr;
+    const DWORD limit = std::strtoul(argv[2], nullptr, 10) * 1000;
+    const char* hold = held ? argv[4] : nullptr;
+    const char* program = argv[argc - 1];
 
-    // Large: kept out of the stack.
-    static ProcessList before;
-    if (processes != nullptr && (!ListProcesses(before) || !WriteBefore(processes, before))) {
-        std::fprintf(stderr, "boxwatch: could not list the processes into %s\n", processes);
-        return 2;
+    char commandLine[MAX_PATH + 2];
+    std::snprintf(commandLine, sizeof commandLine, "\"%s\"", program);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (job == nullptr ||
+        !CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &started)) {
+        std::fprintf(stderr, "boxwatch: could not start %s: error %lu\n", program, GetLastError());
+        return 125;
     }
+    if (!AssignProcessToJobObject(job, started.hProcess)) {
+        std::fprintf(stderr, "boxwatch: could not put %s into a job: error %lu\n", program, GetLastError());
+        TerminateProcess(started.hProcess, 1);
+        return 125;
+    }
+    ResumeThread(started.hThread);
 
     const DWORD start = GetTickCount();
-    bool stopped = false;
-    for (;;) {
-        const bool late = GetTickCount() - start >= limit;
-        stopped = stopped || GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES;
-        if (stopped) {
-            if (processes == nullptr || RunOver(before, processes, late))
-                return 0;
-            if (late)
-                return 3;
-        } else if (late) {
-            std::fprintf(stderr, "boxwatch: no stop file after %lu s; giving up\n",
-                         static_cast<unsigned long>(limit / 1000));
-            if (processes != nullptr)
-                RunOver(before, processes, true);
-            return 1;
+    while ((WaitForSingleObject(started.hProcess, 0) == WAIT_TIMEOUT || Ours(job, false) != 0) &&
+           GetTickCount() - start < limit) {
+        if (hold == nullptr || GetFileAttributesA(hold) != INVALID_FILE_ATTRIBUTES) {
+            watch.presentCount = 0;
+            EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&watch));
+            ForgetGoneBoxes(watch);
         }
-        watch.presentCount = 0;
-        EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&watch));
-        ForgetGoneBoxes(watch);
         Sleep(50);
     }
+    DWORD status = 124;
+    if (WaitForSingleObject(started.hProcess, 0) == WAIT_OBJECT_0)
+        GetExitCodeProcess(started.hProcess, &status);
+    Ours(job, true);
+    return static_cast<int>(status);
 }

@@ -41,29 +41,25 @@ const char ShotFile[] = "C:\\pictures\\shot";
 const char BoxLog[] = "C:\\pictures\\boxes.log";
 const char SetupDir[] = "C:\\Setup";
 
-// Each box: its picture, its text, and the launcher's exit status after it.
+// Each box: its picture, its text (the title's own, and a language's), and
+// the launcher's exit status after it.
 struct Box {
     const char* picture;
+    const char* defaultText;
     const char* MessageTexts::*text;
     DWORD status;
 };
 constexpr Box Boxes[] = {
-    {"cannot-find-install-prog", &MessageTexts::CannotFindInstaller, 0},
-    {"cannot-find-path-descriptor", &MessageTexts::CannotFindDescriptor, 0},
-    {"could-not-write-win-ini", &MessageTexts::CannotWriteProfile, 0},
-    {"cannot-set-current-directory", &MessageTexts::CannotSetDirectory, 1},
-    {"cannot-find-game-exe", &MessageTexts::CannotFindGame, 1},
+    {"cannot-find-install-prog", TITLE_CannotFindInstaller, &MessageTexts::CannotFindInstaller, 0},
+    {"cannot-find-path-descriptor", TITLE_CannotFindDescriptor, &MessageTexts::CannotFindDescriptor, 0},
+    {"could-not-write-win-ini", TITLE_CannotWriteProfile, &MessageTexts::CannotWriteProfile, 0},
+    {"cannot-set-current-directory", TITLE_CannotSetDirectory, &MessageTexts::CannotSetDirectory, 1},
+    {"cannot-find-game-exe", TITLE_CannotFindGame, &MessageTexts::CannotFindGame, 1},
 };
 
 #if TITLE_LANGUAGES > 0
 constexpr LanguageTexts Languages[] = {TITLE_LANGUAGE_ROWS};
 #endif
-constexpr MessageTexts DefaultTexts = {TITLE_Caption,
-                                       TITLE_CannotFindInstaller,
-                                       TITLE_CannotFindDescriptor,
-                                       TITLE_CannotWriteProfile,
-                                       TITLE_CannotSetDirectory,
-                                       TITLE_CannotFindGame};
 
 DWORD stepSeconds;
 char installDirectory[MAX_PATH];
@@ -265,8 +261,19 @@ Text Shown(Text line)
     return line;
 }
 
-void TakeBox(const Box& box, const MessageTexts& texts)
+// The box in the title's language LANGUAGE (0: its default texts).
+void TakeBox(const Box& box, unsigned long language)
 {
+    const char* caption = TITLE_Caption;
+    const char* text = box.defaultText;
+#if TITLE_LANGUAGES > 0
+    if (language > 0) {
+        caption = Languages[language - 1].texts.Caption;
+        text = Languages[language - 1].texts.*box.text;
+    }
+#else
+    static_cast<void>(language); // a title without languages has its own texts alone
+#endif
     Clean();
     const HANDLE held = Arrange(box);
     Ask(box.picture);
@@ -282,12 +289,12 @@ void TakeBox(const Box& box, const MessageTexts& texts)
     }
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
-    const Text expected = Text("box caption=") + texts.Caption + "\ttext=" + texts.*box.text +
-        "\tbuttons=OK\ticon=shown\towner=none\ttopmost=no\n";
+    const Text expected =
+        Text("box caption=") + caption + "\ttext=" + text + "\tbuttons=OK\ticon=shown\towner=none\ttopmost=no\n";
     const Text got = Read(BoxLog);
     if (got != expected)
         Fail("the box watcher expected\n    " + Shown(expected) + "got\n    " + Shown(got));
-    CheckStatus(box.status, status, "\"" + Text(texts.*box.text) + "\"");
+    CheckStatus(box.status, status, "\"" + Text(text) + "\"");
 }
 
 // The game's installer, interactive: the script shoots its directory page and
@@ -340,11 +347,6 @@ int main(int argc, char** argv)
         return 2;
     }
     stepSeconds = std::strtoul(argv[1], nullptr, 10);
-    const MessageTexts* texts = &DefaultTexts;
-#if TITLE_LANGUAGES > 0
-    if (language > 0)
-        texts = &Languages[language - 1].texts;
-#endif
     for (int i = 3; i < argc; ++i) {
         const Text picture = argv[i];
         const Box* box = nullptr;
@@ -353,7 +355,7 @@ int main(int argc, char** argv)
                 box = &each;
         }
         if (box != nullptr)
-            TakeBox(*box, *texts);
+            TakeBox(*box, language);
         else if (picture == "wizard" && i == argc - 1)
             TakeWizard();
         else

@@ -31,7 +31,7 @@ source "$TITLE_SH"
 # locale: Wine takes the code page and the user's language from it.
 read -r -a languages <<<"${SCENARIO_LANGUAGES:-}"
 for language in "${languages[@]}"; do
-    locale=${language#*=} locale=${locale%=*}
+    IFS='=' read -r _ locale _ <<<"$language"
     if [ "$(LC_ALL=$locale locale charmap 2>/dev/null)" != UTF-8 ]; then
         echo "suite.sh: no UTF-8 locale $locale on this machine (shell/deps.sh installs Debian's locales-all)" >&2
         exit 2

@@ -2,7 +2,8 @@
 # Prints how long tools/test.sh takes, as a maintainer meets it: on a fresh
 # clone of COMMIT (default the current one; uncommitted changes are not in
 # it), the whole run and each of its steps (a preset's build and tests, the
-# fuzzing pass, the proof), each with the load averages (1, 5, 15 minutes)
+# fuzzing pass, the proof; marked with its sequence when two ran at once),
+# each with the load averages (1, 5, 15 minutes)
 # before it, then what ctest gives each label (test time summed over the
 # tests, which run two at a time). Needs the packages installed
 # (tools/test.sh installs them); the clone is removed at the end. It reports
@@ -28,18 +29,26 @@ status=0
     printf '%s %s %s\n' "$EPOCHREALTIME" "$(cut -d' ' -f1-3 /proc/loadavg | tr ' ' /)" "$line"
 done >"$scratch/log" || status=$?
 awk -v status="$status" '
-    function step_end(at) {
-        if (name != "") printf "%-44s %7.1f s   load %s\n", name, at - start, load
+    # Steps run in two sequences at once, their lines marked [wine] or
+    # [host]: a step ends where the next of its own sequence starts.
+    function step_end(tag, at) {
+        if (name[tag] != "")
+            printf "%-7s %-44s %7.1f s   load %s\n", tag, name[tag], at - start[tag], load[tag]
+        name[tag] = ""
     }
     NR == 1 { first = $1 }
-    { last = $1; line = $0; sub(/^[^ ]+ [^ ]+ /, "", line) }
-    line ~ /^== / { step_end($1); name = substr(line, 4); start = $1; load = $2 }
-    line ~ /^Label Time Summary:/ { labels = 1; next }
-    labels && line ~ /=/ { summary[++count] = sprintf("  %-20s %s", name ":", line); next }
-    { labels = 0 }
+    {
+        last = $1; line = $0; sub(/^[^ ]+ [^ ]+ /, "", line); tag = ""
+        if (match(line, /^\[[a-z]+\] /)) { tag = substr(line, 1, RLENGTH - 1); line = substr(line, RLENGTH + 1) }
+        seen[tag] = $1
+    }
+    line ~ /^== / { step_end(tag, $1); name[tag] = substr(line, 4); start[tag] = $1; load[tag] = $2; step[tag] = name[tag] }
+    line ~ /^Label Time Summary:/ { labels[tag] = 1; next }
+    labels[tag] && line ~ /=/ { summary[++count] = sprintf("  %-20s %s", step[tag] ":", line); next }
+    { labels[tag] = 0 }
     END {
-        step_end(last)
-        printf "%-44s %7.1f s   load at the end %s%s\n", "tools/test.sh", last - first, $2,
+        for (tag in name) step_end(tag, seen[tag])
+        printf "%-52s %7.1f s   load at the end %s%s\n", "tools/test.sh", last - first, $2,
             status == 0 ? "" : "   FAILED"
         print "ctest labels (test time summed over the tests):"
         for (i = 1; i <= count; i++) print summary[i]

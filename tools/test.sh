@@ -18,7 +18,11 @@
 # the scenarios that show each name and text; and the launcher of
 # titles/quorvale-europe (eight languages), whose rows that show a box run
 # in each language's locale (label "language").
-# Exits non-zero on the first failure.
+#
+# Two sequences of steps run at once, each line of their output marked with
+# its own ([wine] or [host]): the Wine suites, which wait on Wine much of the
+# time, and the host's, which keep the processors busy meanwhile. A step that
+# fails ends its sequence; the run exits non-zero when either has failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . shell/deps.sh
@@ -61,8 +65,7 @@ build_dir() { # TITLE PRESET
 }
 
 # Every preset is configured first: the host preset's lint tests read the
-# win32 preset's compile database. The Wine suites run before the host's, whose
-# non-root check copies their template prefixes.
+# win32 preset's compile database.
 presets=(win64 win32 host host-asan)
 for preset in "${presets[@]}"; do
     cmake --preset "$preset" -B "$(build_dir "${title:-$DEFAULT_TITLE}" "$preset")" \
@@ -82,38 +85,63 @@ run_tests() { # PRESET DIR CTEST_ARG...
         env "${environment[@]}" ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" "$@"
     fi
 }
-for preset in "${presets[@]}"; do
-    dir=$(build_dir "${title:-$DEFAULT_TITLE}" "$preset")
+# One step: PRESET's build and its tests (ctest arguments after DIR).
+step() { # PRESET DIR CTEST_ARG...
+    local preset=$1 dir=$2
     echo "== $preset ($dir)"
     cmake --build "$dir" --parallel "$(nproc)"
-    run_tests "$preset" "$dir"
-done
+    run_tests "$@"
+}
 
-echo "== fuzz"
-tools/fuzz.sh --title "${title:-$DEFAULT_TITLE}" 20
-
-if [ -z "$title" ]; then
-    dir=$(build_dir "$PROOF_TITLE" win32)
-    echo "== proof: titles/sternenwaechter, win32 ($dir)"
-    cmake --preset win32 -B "$dir" -DLAUNCHER_TITLE="$PROOF_TITLE" -DSCENARIO_TEMPLATE= >/dev/null
-    # A title in the same code page runs in the default build's template.
-    # shellcheck disable=SC1091,SC2154 # made at configure time
-    code_page() { (. "$1/title/title.sh" && echo "$TITLE_codepage"); }
+# Another title's 32-bit build, in the default build's template when both are
+# in one code page.
+# shellcheck disable=SC1091,SC2154 # made at configure time
+code_page() { (. "$1/title/title.sh" && echo "$TITLE_codepage"); }
+other_title() { # TITLE
+    local dir
+    dir=$(build_dir "$1" win32)
+    cmake --preset win32 -B "$dir" -DLAUNCHER_TITLE="$1" -DSCENARIO_TEMPLATE= >/dev/null || return 1
     if [ "$(code_page "$dir")" = "$(code_page build/win32)" ]; then
-        cmake -B "$dir" -DSCENARIO_TEMPLATE="$PWD/build/win32/tests/wine/prefix-template" >/dev/null
+        cmake -B "$dir" -DSCENARIO_TEMPLATE="$PWD/build/win32/tests/wine/prefix-template" >/dev/null || return 1
     fi
+    echo "$dir"
+}
+
+# The Wine suites, one after the other.
+wine_steps() {
+    local dir
+    # The 32-bit suite's non-root check copies the 64-bit suite's template too.
+    step win64 "$(build_dir "${title:-$DEFAULT_TITLE}" win64)"
+    step win32 "$(build_dir "${title:-$DEFAULT_TITLE}" win32)"
+    [ -z "$title" ] || return 0
+
+    dir=$(other_title "$PROOF_TITLE") || return 1
+    echo "== proof: titles/sternenwaechter, win32 ($dir)"
     cmake --build "$dir" --parallel "$(nproc)"
     SCENARIO_ROWS=proof run_tests win32 "$dir" -L proof
 
     # One launcher for many languages: the exe inspection, and the rows that
     # show a box or a first run, in each language's locale and where none
     # applies.
-    dir=$(build_dir "$LANGUAGES_TITLE" win32)
+    dir=$(other_title "$LANGUAGES_TITLE") || return 1
     echo "== languages: titles/quorvale-europe, win32 ($dir)"
-    cmake --preset win32 -B "$dir" -DLAUNCHER_TITLE="$LANGUAGES_TITLE" -DSCENARIO_TEMPLATE= >/dev/null
-    if [ "$(code_page "$dir")" = "$(code_page build/win32)" ]; then
-        cmake -B "$dir" -DSCENARIO_TEMPLATE="$PWD/build/win32/tests/wine/prefix-template" >/dev/null
-    fi
     cmake --build "$dir" --parallel "$(nproc)"
     run_tests win32 "$dir" -R '^(exe-check|win32_languages_.*)$'
-fi
+}
+
+# The unit tests, the lint and the fuzzing pass.
+host_steps() {
+    step host "$(build_dir "${title:-$DEFAULT_TITLE}" host)"
+    step host-asan "$(build_dir "${title:-$DEFAULT_TITLE}" host-asan)"
+    echo "== fuzz"
+    tools/fuzz.sh --title "${title:-$DEFAULT_TITLE}" 20
+}
+
+( wine_steps 2>&1 | sed -u 's/^/[wine] /' ) &
+wine_pid=$!
+( host_steps 2>&1 | sed -u 's/^/[host] /' ) &
+host_pid=$!
+status=0
+wait "$wine_pid" || { status=1; echo "test.sh: a Wine step failed (lines marked [wine] above)" >&2; }
+wait "$host_pid" || { status=1; echo "test.sh: a host step failed (lines marked [host] above)" >&2; }
+exit "$status"

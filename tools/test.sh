@@ -21,8 +21,7 @@
 #
 # Two sequences of steps run at once, each line of their output marked with
 # its own ([wine] or [host]): the Wine suites, which wait on Wine much of the
-# time, and the host's, which keep the processors busy meanwhile (and then
-# run the languages, once the 32-bit suite has made its template). A step that
+# time, and the host's, which keep the processors busy meanwhile. A step that
 # fails ends its sequence; the run exits non-zero when either has failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -114,42 +113,34 @@ wine_steps() {
     local dir
     step win64 "$(build_dir "${title:-$DEFAULT_TITLE}" win64)"
     step win32 "$(build_dir "${title:-$DEFAULT_TITLE}" win32)"
-    : >"$sync/win32-done"
     [ -z "$title" ] || return 0
 
     dir=$(other_title "$PROOF_TITLE") || return 1
     echo "== proof: titles/sternenwaechter, win32 ($dir)"
     cmake --build "$dir" --parallel "$(nproc)"
     SCENARIO_ROWS=proof run_tests win32 "$dir" -L proof
+
+    # One launcher for many languages: the exe inspection, and the rows that
+    # show a box or a first run, in each language's locale and where none
+    # applies.
+    dir=$(other_title "$LANGUAGES_TITLE") || return 1
+    echo "== languages: titles/quorvale-europe, win32 ($dir)"
+    cmake --build "$dir" --parallel "$(nproc)"
+    run_tests win32 "$dir" -R '^(exe-check|win32_languages_.*)$'
 }
 
-# The unit tests, the lint and the fuzzing pass; then, in the 32-bit suite's
-# template once that suite has run, the launcher of many languages: the exe
-# inspection, and the rows that show a box or a first run, in each language's
-# locale and where none applies.
+# The unit tests, the lint and the fuzzing pass.
 host_steps() {
-    local dir
     step host "$(build_dir "${title:-$DEFAULT_TITLE}" host)"
     step host-asan "$(build_dir "${title:-$DEFAULT_TITLE}" host-asan)"
     echo "== fuzz"
     tools/fuzz.sh --title "${title:-$DEFAULT_TITLE}" 20
-    [ -z "$title" ] || return 0
-
-    dir=$(other_title "$LANGUAGES_TITLE") || return 1
-    echo "== languages: titles/quorvale-europe, win32 ($dir)"
-    cmake --build "$dir" --parallel "$(nproc)"
-    while [ ! -e "$sync/win32-done" ]; do
-        kill -0 "$wine_pid" 2>/dev/null || { echo "test.sh: not run, as the Wine steps stopped before the 32-bit suite's end"; return 1; }
-        sleep 1
-    done
-    run_tests win32 "$dir" -R '^(exe-check|win32_languages_.*)$'
 }
 
-sync=$(mktemp -d)
-trap 'rm -rf "$sync"' EXIT
-# Programs started in the background ignore Ctrl-C: an interrupted run ends
-# both sequences, and everything they started, itself.
-trap 'trap - INT TERM; kill 0' INT TERM
+# Each sequence in a process group of its own, which an interrupted run ends
+# whole: in the background, without one, they would ignore Ctrl-C.
+set -m
+trap 'trap - INT TERM; kill -- -"$wine_pid" -"$host_pid" 2>/dev/null; exit 130' INT TERM
 ( wine_steps 2>&1 | sed -u 's/^/[wine] /' ) &
 wine_pid=$!
 ( host_steps 2>&1 | sed -u 's/^/[host] /' ) &

@@ -73,6 +73,10 @@ endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${exe_check_source})
 add_test(NAME exe-check COMMAND ${exe_check_tool} $<TARGET_FILE:Launcher> ${exe_arch} ${TITLE_DIR}/title.sh)
 set_tests_properties(exe-check PROPERTIES LABELS proof TIMEOUT 10)
+# The checker itself, on spoilt copies of this build's file.
+add_test(NAME exe-check-self-test COMMAND ${exe_check_tool} --self-test $<TARGET_FILE:Launcher> ${exe_arch}
+                                          ${TITLE_DIR}/title.sh)
+set_tests_properties(exe-check-self-test PROPERTIES LABELS exe TIMEOUT 10)
 
 # A second build from a copy of the tree at another path gives the same bytes.
 add_test(NAME exe-reproducible

@@ -8,11 +8,16 @@
 // what was found; exits 1 when any failed, 2 on a wrong command line.
 //
 //   exe-check EXE ARCH TITLE_SH    (ARCH: i386 or x86-64)
+//   exe-check --self-test EXE ARCH TITLE_SH
+//       The checker itself: EXE, which must pass, and spoilt copies of it,
+//       each of which the check named in its row must fail; copies at the
+//       edges of a limit must pass.
 //
 // A program of the build machine's, built at configure time (cmake/shipped.cmake).
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -71,6 +76,9 @@ const char* const TextKeys[] = {
 constexpr std::size_t None = std::string::npos;
 
 int failures = 0;
+// While the self-test checks its spoilt copies, the findings are kept here,
+// not printed.
+std::vector<std::string>* kept = nullptr;
 
 // A value on one line, as tests/checks.sh shows it.
 std::string Shown(const std::string& text)
@@ -85,12 +93,16 @@ std::string Shown(const std::string& text)
 
 void Pass(const std::string& what)
 {
-    std::printf("ok    %s\n", what.c_str());
+    if (kept == nullptr)
+        std::printf("ok    %s\n", what.c_str());
 }
 
 void Fail(const std::string& what)
 {
-    std::printf("FAIL  %s\n", what.c_str());
+    if (kept != nullptr)
+        kept->push_back(what);
+    else
+        std::printf("FAIL  %s\n", what.c_str());
     ++failures;
 }
 
@@ -104,7 +116,8 @@ void Check(const std::string& what, const std::string& expected, const std::stri
 
 void Indented(const std::string& line)
 {
-    std::printf("        %s\n", line.c_str());
+    if (kept == nullptr)
+        std::printf("        %s\n", line.c_str());
 }
 
 std::string Joined(const std::vector<std::string>& parts, const std::string& between)
@@ -435,7 +448,8 @@ bool CRuntime(std::string dll)
 void CheckImports(const Pe& pe, int languages)
 {
     const Imports imports = ReadImports(pe);
-    std::printf("      imports:\n");
+    if (kept == nullptr)
+        std::printf("      imports:\n");
     for (const std::string& line : imports.functions)
         Indented(line);
     if (!imports.broken.empty())
@@ -844,17 +858,209 @@ std::string LoadTitle(const std::string& path, Title& title, int& languages)
     return "";
 }
 
+// Every check of the file, once its title is read.
+void CheckAll(const std::string& bytes, const std::string& arch, const Title& title, int languages)
+{
+    Pe pe;
+    pe.bytes = bytes;
+    const std::string broken = ReadPe(pe);
+    if (!broken.empty()) {
+        Fail("file format: expected a PE executable, got " + broken);
+        return;
+    }
+    CheckHeaders(pe, arch);
+    CheckImports(pe, languages);
+    CheckResources(pe, title);
+    CheckTexts(pe, title, languages);
+    CheckSize(pe);
+}
+
+// ---- The checker's own test.
+
+void Put(std::string& bytes, std::size_t at, unsigned long long value, int count)
+{
+    for (int i = 0; i < count && at + i < bytes.size(); ++i)
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+// Each whole NUL-delimited TEXT in BYTES with its first byte changed; false
+// where there is none.
+bool SpoilText(std::string& bytes, const std::string& text)
+{
+    const std::string whole = std::string(1, '\0') + text + '\0';
+    bool found = false;
+    for (std::size_t at = bytes.find(whole); !text.empty() && at != None; at = bytes.find(whole, at + 1)) {
+        bytes[at + 1] = static_cast<char>(bytes[at + 1] ^ 0x01);
+        found = true;
+    }
+    return found;
+}
+
+// Where the file holds its icon image (RESOURCE "icon") or group; None where
+// it has none.
+std::size_t ResourceAt(const Pe& pe, const char* kind)
+{
+    const std::vector<Resource> resources = ReadResources(pe);
+    const Resource* resource = FirstOfKind(resources, kind);
+    return resource == nullptr || resource->data.empty() ? None : pe.bytes.find(resource->data);
+}
+
+// The file padded with NULs to SIZE bytes; false where it is larger.
+bool PadTo(std::string& bytes, std::size_t size)
+{
+    if (bytes.size() > size)
+        return false;
+    bytes.resize(size, '\0');
+    return true;
+}
+
+// The file as signed by a certificate table of SIZE bytes appended at AT,
+// which the header's entry at CERT names.
+bool Signed(std::string& bytes, std::size_t cert, std::size_t at, std::size_t size)
+{
+    if (!PadTo(bytes, at))
+        return false;
+    Put(bytes, cert, at, 4);
+    Put(bytes, cert + 4, size, 4);
+    return PadTo(bytes, at + size);
+}
+
+// One byte of the icon image, at OFFSET in it, changed.
+bool IconByte(std::string& bytes, const Pe& pe, std::size_t offset)
+{
+    const std::size_t at = ResourceAt(pe, "icon");
+    if (at == None)
+        return false;
+    bytes[at + offset] = static_cast<char>(bytes[at + offset] ^ 0x01);
+    return true;
+}
+
+// The first NUL-ended FROM in the file written over by TO, of its length.
+bool Rename(std::string& bytes, const std::string& from, const std::string& to)
+{
+    const std::size_t at = bytes.find(from + '\0');
+    if (at == None || to.size() != from.size())
+        return false;
+    bytes.replace(at, to.size(), to);
+    return true;
+}
+
+struct Spoil {
+    const char* what;
+    // The check that must fail, by its name; "" where the copy must pass.
+    const char* caught;
+    // Spoils the copy; false where it cannot.
+    std::function<bool(std::string&, const Pe&)> spoil;
+};
+
+// The rows: each spoils one property, or takes a limit to its edge.
+std::vector<Spoil> Spoils(const Pe& good, bool i386, const Title& title)
+{
+    // The certificate table's entry: the fifth of the data directory.
+    const std::size_t cert = good.optional + (good.Plus() ? 112 : 96) + std::size_t{32};
+    const std::string caption = Value(title, "Caption");
+    const std::string installer = Value(title, "InstallerName");
+    return {
+        {"the file as built", "", [](std::string&, const Pe&) { return true; }},
+        {"no MZ", "file format", [](std::string& b, const Pe&) { return b[0] = 'X', true; }},
+        {"marked a DLL", "file format",
+         [](std::string& b, const Pe& pe) { return Put(b, pe.file + 18, pe.Header(18, 2) | 0x2000, 2), true; }},
+        {"the other machine", "machine",
+         [i386](std::string& b, const Pe& pe) { return Put(b, pe.file, i386 ? 0x8664 : 0x14c, 2), true; }},
+        {"a console program", "subsystem",
+         [](std::string& b, const Pe& pe) { return Put(b, pe.optional + 68, 3, 2), true; }},
+        // Checked on the 32-bit file alone, for Windows 95.
+        {"subsystem version 5.0", i386 ? "subsystem version" : "",
+         [](std::string& b, const Pe& pe) { return Put(b, pe.optional + 48, 5, 2), true; }},
+        {"OS version 4.1", i386 ? "OS version" : "",
+         [](std::string& b, const Pe& pe) { return Put(b, pe.optional + 42, 1, 2), true; }},
+        {"MessageBoxW for MessageBoxA", "imported functions",
+         [](std::string& b, const Pe&) { return Rename(b, "MessageBoxA", "MessageBoxW"); }},
+        {"MSVCRT.dll for USER32.dll", "C runtime DLLs imported",
+         [](std::string& b, const Pe&) { return Rename(b, "USER32.dll", "MSVCRT.dll"); }},
+        {"a byte of the caption", "text Caption",
+         [caption](std::string& b, const Pe&) { return SpoilText(b, caption); }},
+        {"a byte of the installer's name", "setting InstallerName",
+         [installer](std::string& b, const Pe&) { return SpoilText(b, installer); }},
+        {"the last palette entry", "icon pixels and palette",
+         [](std::string& b, const Pe& pe) { return IconByte(b, pe, 40 + 4 * 15); }},
+        {"the last pixel byte", "icon pixels and palette",
+         [](std::string& b, const Pe& pe) { return IconByte(b, pe, 40 + 64 + 511); }},
+        {"the last mask byte", "icon pixels and palette",
+         [](std::string& b, const Pe& pe) { return IconByte(b, pe, 40 + 64 + 512 + 127); }},
+        {"8 bits in the icon group", "icon group",
+         [](std::string& b, const Pe& pe) {
+             const std::size_t at = ResourceAt(pe, "group_icon");
+             return at != None && (Put(b, at + 6 + 6, 8, 2), true);
+         }},
+        {"the largest file", "", [](std::string& b, const Pe&) { return PadTo(b, MaxSize); }},
+        {"one byte over", "size", [](std::string& b, const Pe&) { return PadTo(b, MaxSize + 1); }},
+        {"the largest file, signed", "", [cert](std::string& b, const Pe&) { return Signed(b, cert, MaxSize, 4096); }},
+        {"one byte over, signed", "size",
+         [cert](std::string& b, const Pe&) { return Signed(b, cert, MaxSize + 1, 4096); }},
+        {"a certificate table not last", "certificate table",
+         [cert](std::string& b, const Pe&) { return Put(b, cert, b.size() - 64, 4), Put(b, cert + 4, 32, 4), true; }},
+    };
+}
+
+// Whether the checks of ROW's copy find what the row says, printing it.
+bool AsExpected(const Spoil& row, const Pe& good, const std::string& arch, const Title& title, int languages)
+{
+    std::string bytes = good.bytes;
+    if (!row.spoil(bytes, good)) {
+        std::printf("FAIL  %s: the file has nothing to spoil so\n", row.what);
+        return false;
+    }
+    std::vector<std::string> found;
+    kept = &found;
+    CheckAll(bytes, arch, title, languages);
+    kept = nullptr;
+    // The check's name, then its value or what it looked for.
+    const std::string label = row.caught;
+    const auto named = std::find_if(found.begin(), found.end(), [&label](const std::string& f) {
+        return f.rfind(label, 0) == 0 && f.size() > label.size() && (f[label.size()] == ':' || f[label.size()] == ' ');
+    });
+    if (label.empty() ? found.empty() : named != found.end()) {
+        std::printf("ok    %s: %s\n", row.what, found.empty() ? "passes" : named->c_str());
+        return true;
+    }
+    const std::string expected = label.empty() ? "no finding" : "a finding of \"" + label + "\"";
+    std::printf("FAIL  %s: expected %s, got %s\n", row.what, expected.c_str(),
+                found.empty() ? "none" : Joined(found, "; ").c_str());
+    return false;
+}
+
+int SelfTest(const std::string& exe, const std::string& arch, const Title& title, int languages)
+{
+    Pe good;
+    if (!ReadFile(exe, good.bytes) || !ReadPe(good).empty()) {
+        std::printf("FAIL  %s: no PE file to spoil\n", exe.c_str());
+        return 1;
+    }
+    const std::vector<Spoil> spoils = Spoils(good, arch == "i386", title);
+    const auto wrong = std::count_if(spoils.begin(), spoils.end(),
+                                     [&](const Spoil& row) { return !AsExpected(row, good, arch, title, languages); });
+    if (wrong == 0)
+        std::printf("all %zu copies as expected\n", spoils.size());
+    else
+        std::printf("%ld of %zu copies not as expected\n", static_cast<long>(wrong), spoils.size());
+    return wrong == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const bool selfTest = argc > 1 && std::string(argv[1]) == "--self-test";
+    argv += selfTest ? 1 : 0;
+    argc -= selfTest ? 1 : 0;
     if (argc != 4 || (std::string(argv[2]) != "i386" && std::string(argv[2]) != "x86-64")) {
-        std::fprintf(stderr, "usage: exe-check EXE i386|x86-64 TITLE_SH\n");
+        std::fprintf(stderr, "usage: exe-check [--self-test] EXE i386|x86-64 TITLE_SH\n");
         return 2;
     }
     const std::string exe = argv[1];
-    Pe pe;
-    if (!ReadFile(exe, pe.bytes)) {
+    std::string bytes;
+    if (!ReadFile(exe, bytes)) {
         Fail(exe + " does not exist or is no file");
         return 1;
     }
@@ -865,17 +1071,10 @@ int main(int argc, char** argv)
         Fail(why);
         return 1;
     }
+    if (selfTest)
+        return SelfTest(exe, argv[2], title, languages);
     std::printf("== %s\n", exe.c_str());
-    const std::string broken = ReadPe(pe);
-    if (!broken.empty()) {
-        Fail("file format: expected a PE executable, got " + broken);
-        return 1;
-    }
-    CheckHeaders(pe, argv[2]);
-    CheckImports(pe, languages);
-    CheckResources(pe, title);
-    CheckTexts(pe, title, languages);
-    CheckSize(pe);
+    CheckAll(bytes, argv[2], title, languages);
     if (failures != 0) {
         std::printf("%d checks failed\n", failures);
         return 1;
